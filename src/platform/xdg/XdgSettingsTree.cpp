@@ -1,0 +1,232 @@
+#include "platform/xdg/XdgSettingsTree.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace tess {
+namespace {
+
+std::string DirectoryOf(const std::string& file) {
+    size_t slash = file.rfind('/');
+    return slash == std::string::npos ? std::string(".") : file.substr(0, slash);
+}
+
+// mkdir -p; true when the directory exists afterwards.
+bool MakeDirectories(const std::string& dir) {
+    if (dir.empty()) return true;
+    struct stat st {};
+    if (stat(dir.c_str(), &st) == 0) return S_ISDIR(st.st_mode);
+    size_t slash = dir.rfind('/');
+    if (slash != std::string::npos && slash > 0 && !MakeDirectories(dir.substr(0, slash)))
+        return false;
+    return mkdir(dir.c_str(), 0700) == 0 || errno == EEXIST;
+}
+
+bool WriteAll(int fd, const std::string& data) {
+    size_t done = 0;
+    while (done < data.size()) {
+        ssize_t n = write(fd, data.data() + done, data.size() - done);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        done += static_cast<size_t>(n);
+    }
+    return true;
+}
+
+}  // namespace
+
+SettingsCategory CategoryOf(uint32_t typeCode) {
+    switch (typeCode) {
+    case static_cast<uint32_t>(SettingsType::Text): return SettingsCategory::Text;
+    case static_cast<uint32_t>(SettingsType::ExpandableText): return SettingsCategory::ExpandableText;
+    case static_cast<uint32_t>(SettingsType::Binary): return SettingsCategory::Binary;
+    case static_cast<uint32_t>(SettingsType::Integer32): return SettingsCategory::Integer32;
+    default: return SettingsCategory::Other;
+    }
+}
+
+const char* StatusText(SettingsStatus status) {
+    switch (status) {
+    case SettingsStatus::Ok: return "done";
+    case SettingsStatus::NotFound: return "not found";
+    case SettingsStatus::AccessDenied: return "access denied";
+    case SettingsStatus::MoreData: return "more data than the buffer holds";
+    case SettingsStatus::InvalidHandle: return "the key is not open for this";
+    case SettingsStatus::InvalidName: return "invalid name";
+    case SettingsStatus::WriteFailed: return "the settings file could not be written";
+    }
+    return "unknown error";
+}
+
+std::string UserSettingsFilePath() {
+    std::string base;
+    const char* xdg = std::getenv("XDG_CONFIG_HOME");
+    if (xdg && xdg[0] == '/') {
+        base = xdg;
+    } else {
+        const char* home = std::getenv("HOME");
+        base = std::string(home && *home ? home : ".") + "/.config";
+    }
+    return base + "/tessaline-0003/settings-tree";
+}
+
+std::unique_ptr<SettingsTree> CreateUserSettingsTree() {
+    return std::make_unique<XdgSettingsTree>(UserSettingsFilePath());
+}
+
+XdgSettingsTree::XdgSettingsTree(std::string filePath) : path_(std::move(filePath)) {}
+
+void XdgSettingsTree::Load() {
+    tree_.clear();
+    int fd = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        state_ = errno == ENOENT ? FileState::Missing : FileState::Unreadable;
+        return;
+    }
+    struct stat st {};
+    std::string text;
+    bool ok = fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size < (64 << 20);
+    char chunk[8192];
+    while (ok) {
+        ssize_t n = read(fd, chunk, sizeof chunk);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            ok = n == 0;
+            break;
+        }
+        text.append(chunk, static_cast<size_t>(n));
+    }
+    ::close(fd);
+    if (!ok) {
+        state_ = FileState::Unreadable;
+        return;
+    }
+    state_ = ParseSettingsText(text, tree_) ? FileState::Read : FileState::Damaged;
+    if (state_ == FileState::Damaged) tree_.clear();
+}
+
+bool XdgSettingsTree::DirectoryWritable() const {
+    std::string dir = DirectoryOf(path_);
+    struct stat st {};
+    if (stat(dir.c_str(), &st) != 0) return true;  // created on the first write
+    return access(dir.c_str(), W_OK) == 0;
+}
+
+SettingsStatus XdgSettingsTree::Save() {
+    // A file that exists but could not be read is never overwritten: what it
+    // holds is unknown, not absent.
+    if (state_ == FileState::Unreadable) return SettingsStatus::WriteFailed;
+    std::string dir = DirectoryOf(path_);
+    if (!MakeDirectories(dir)) return SettingsStatus::WriteFailed;
+    if (state_ == FileState::Damaged) {
+        std::string aside = path_ + ".damaged";
+        if (std::rename(path_.c_str(), aside.c_str()) != 0 && errno != ENOENT)
+            return SettingsStatus::WriteFailed;
+    }
+    std::string temp = path_ + ".new-" + std::to_string(getpid());
+    int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    if (fd < 0) return SettingsStatus::WriteFailed;
+    bool ok = WriteAll(fd, FormatSettingsText(tree_)) && fsync(fd) == 0;
+    ok = (::close(fd) == 0) && ok;
+    if (!ok || std::rename(temp.c_str(), path_.c_str()) != 0) {
+        std::remove(temp.c_str());
+        return SettingsStatus::WriteFailed;
+    }
+    state_ = FileState::Read;
+    return SettingsStatus::Ok;
+}
+
+SettingsStatus XdgSettingsTree::OpenKey(std::string_view path, SettingsAccess access,
+                                        SettingsKey& key) {
+    key = 0;
+    std::string normalized;
+    if (!NormalizeKeyPath(path, normalized)) return SettingsStatus::InvalidName;
+    Load();
+    if (state_ == FileState::Unreadable) return SettingsStatus::AccessDenied;
+    std::string lower = SettingsLower(normalized);
+    if (!normalized.empty() && !tree_.count(lower)) return SettingsStatus::NotFound;
+    if (access == SettingsAccess::AllAccess && !DirectoryWritable())
+        return SettingsStatus::AccessDenied;
+    key = nextHandle_++;
+    handles_[key] = Handle{lower, access};
+    return SettingsStatus::Ok;
+}
+
+SettingsStatus XdgSettingsTree::CreateKey(std::string_view path, SettingsKey& key) {
+    key = 0;
+    std::string normalized;
+    if (!NormalizeKeyPath(path, normalized)) return SettingsStatus::InvalidName;
+    Load();
+    if (state_ == FileState::Unreadable) return SettingsStatus::AccessDenied;
+    std::string lower = SettingsLower(normalized);
+    if (!normalized.empty() && !tree_.count(lower)) {
+        for (size_t pos = normalized.find('\\', 1);; pos = normalized.find('\\', pos + 1)) {
+            std::string parent = normalized.substr(0, pos);
+            Key& k = tree_[SettingsLower(parent)];
+            if (k.path.empty()) k.path = parent;
+            if (pos == std::string::npos) break;
+        }
+        if (SettingsStatus s = Save(); s != SettingsStatus::Ok) return s;
+    }
+    key = nextHandle_++;
+    handles_[key] = Handle{lower, SettingsAccess::AllAccess};
+    return SettingsStatus::Ok;
+}
+
+SettingsStatus XdgSettingsTree::QueryValue(SettingsKey key, std::string_view name,
+                                           uint32_t* type, void* buffer, uint32_t* size) {
+    auto h = handles_.find(key);
+    if (h == handles_.end()) return SettingsStatus::InvalidHandle;
+    auto k = tree_.find(h->second.key);
+    if (k == tree_.end()) return SettingsStatus::NotFound;
+    auto v = k->second.values.find(SettingsLower(name));
+    if (v == k->second.values.end()) return SettingsStatus::NotFound;
+    const Value& value = v->second;
+    if (type) *type = value.type;
+    uint32_t needed = static_cast<uint32_t>(value.data.size());
+    if (buffer) {
+        if (!size) return SettingsStatus::InvalidName;
+        if (*size < needed) {
+            *size = needed;
+            return SettingsStatus::MoreData;
+        }
+        std::memcpy(buffer, value.data.data(), needed);
+    }
+    if (size) *size = needed;
+    return SettingsStatus::Ok;
+}
+
+SettingsStatus XdgSettingsTree::SetValue(SettingsKey key, std::string_view name, uint32_t type,
+                                         const void* data, uint32_t size) {
+    auto h = handles_.find(key);
+    if (h == handles_.end() || h->second.access != SettingsAccess::AllAccess)
+        return SettingsStatus::InvalidHandle;
+    if (size > (1u << 20) || (size && !data)) return SettingsStatus::InvalidName;
+    // Start from what is on disk now, so another copy's keys are kept.
+    std::string lower = h->second.key;
+    std::string displayPath;
+    if (auto k = tree_.find(lower); k != tree_.end()) displayPath = k->second.path;
+    Load();
+    if (!lower.empty()) {
+        Key& k = tree_[lower];
+        if (k.path.empty()) k.path = displayPath;
+        Value& v = k.values[SettingsLower(name)];
+        v.name = std::string(name);
+        v.type = type;
+        v.data.assign(static_cast<const char*>(data), size);
+    }
+    return Save();
+}
+
+SettingsStatus XdgSettingsTree::CloseKey(SettingsKey key) {
+    return handles_.erase(key) ? SettingsStatus::Ok : SettingsStatus::InvalidHandle;
+}
+
+}  // namespace tess
