@@ -1,0 +1,68 @@
+#include "editor/CursorTracker.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+
+#include "editor/ActionEditor.h"
+#include "editor/EditorWords.h"
+
+namespace tess {
+
+const QString CursorTracker::kStatusPrefix = QStringLiteral(" Cursor position: ");
+
+QString PositionText(ScreenPoint point) {
+    return QString::number(point.x) + QLatin1Char(',') + QString::number(point.y);
+}
+
+CursorTracker::CursorTracker(EditorHost& host, InputSink& sink, ActionEditor& editor,
+                             QObject* parent)
+    : QObject(parent), host_(host), sink_(sink), editor_(editor) {
+    timer_.setObjectName(QStringLiteral("TimerForPosition"));
+    timer_.setInterval(10);
+    connect(&timer_, &QTimer::timeout, this, [this] { TimerForPositionTimer(); });
+    timer_.start();
+}
+
+void CursorTracker::TimerForPositionTimer() {
+    const ScreenPoint point = sink_.GetCursorPos();
+    // An unchanged position costs one comparison: no formatting, no repaint.
+    if (!last_ || *last_ != point) {
+        last_ = point;
+        positionText_ = PositionText(point);
+        host_.SetCursorPanelText(kStatusPrefix + positionText_);
+    }
+    Capture();
+}
+
+void CursorTracker::Capture() {
+    if (!editor_.AutoParameterCheck1()->isChecked())
+        return;
+    if (editor_.ComboBox1()->currentText() != kCaptureWord)
+        return;
+    // A hidden editor captures nothing; the capture resumes when it is shown.
+    if (!editor_.isVisible())
+        return;
+    QLineEdit* field = editor_.Edit1();
+    if (field->text() != positionText_)
+        field->setText(positionText_);
+    FocusParameterField();
+}
+
+void CursorTracker::FocusParameterField() {
+    QLineEdit* field = editor_.Edit1();
+    if (!field->isEnabled())
+        return;
+    // The user is pointing at another program's window: its keyboard focus
+    // stays where it is. Our own modal boxes and open pop-ups keep it too.
+    QWidget* active = QApplication::activeWindow();
+    if (!active || QApplication::activeModalWidget() || QApplication::activePopupWidget())
+        return;
+    if (active != editor_.window())
+        editor_.activateWindow();
+    if (QApplication::focusWidget() != field)
+        field->setFocus(Qt::OtherFocusReason);
+}
+
+}  // namespace tess
