@@ -1,0 +1,101 @@
+// Opening the display and the errors on it.
+#include <X11/XKBlib.h>
+#include <X11/extensions/XTest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <mutex>
+#include <utility>
+#include <vector>
+
+#include "platform/DesktopSink.h"
+#include "platform/x11/ErrorTrap.h"
+#include "platform/x11/X11Sink.h"
+
+namespace tess::x11 {
+namespace {
+
+std::mutex gMutex;
+std::vector<std::pair<Display*, unsigned long>> gWatched;
+XErrorHandler gPrevious = nullptr;
+bool gInstalled = false;
+
+int OnError(Display* display, XErrorEvent* event) {
+    {
+        std::lock_guard lock(gMutex);
+        for (auto& [watched, count] : gWatched) {
+            if (watched == display) {
+                ++count;
+                return 0;
+            }
+        }
+    }
+    return gPrevious ? gPrevious(display, event) : 0;
+}
+
+}  // namespace
+
+void WatchForErrors(Display* display) {
+    std::lock_guard lock(gMutex);
+    gWatched.emplace_back(display, 0);
+    if (!gInstalled) {
+        gPrevious = XSetErrorHandler(OnError);
+        gInstalled = true;
+    }
+}
+
+void StopWatchingErrors(Display* display) {
+    std::lock_guard lock(gMutex);
+    std::erase_if(gWatched, [display](const auto& w) { return w.first == display; });
+}
+
+unsigned long ErrorCount(Display* display) {
+    std::lock_guard lock(gMutex);
+    for (const auto& [watched, count] : gWatched) {
+        if (watched == display) return count;
+    }
+    return 0;
+}
+
+std::unique_ptr<X11Sink> OpenX11Sink(const char* displayName, std::string& error) {
+    const char* name = displayName ? displayName : std::getenv("DISPLAY");
+    if (!name || !*name) {
+        const char* wayland = std::getenv("WAYLAND_DISPLAY");
+        error = (wayland && *wayland)
+                    ? "cannot send input: this is a Wayland session without XWayland (DISPLAY is not set)"
+                    : "cannot send input: there is no X display (DISPLAY is not set)";
+        return nullptr;
+    }
+    Display* display = XOpenDisplay(name);
+    if (!display) {
+        error = std::string("cannot send input: no X server answers at display \"") + name + "\"";
+        return nullptr;
+    }
+    int event = 0, errorBase = 0, major = 0, minor = 0, opcode = 0;
+    const char* missing = nullptr;
+    if (!XTestQueryExtension(display, &event, &errorBase, &major, &minor)) {
+        missing = "XTEST";
+    } else {
+        major = XkbMajorVersion;
+        minor = XkbMinorVersion;
+        if (!XkbQueryExtension(display, &opcode, &event, &errorBase, &major, &minor))
+            missing = "XKEYBOARD";
+    }
+    if (missing) {
+        XCloseDisplay(display);
+        error = std::string("cannot send input: the X server at \"") + name + "\" lacks the " +
+                missing + " extension";
+        return nullptr;
+    }
+    return std::make_unique<X11Sink>(display);
+}
+
+}  // namespace tess::x11
+
+namespace tess {
+
+std::unique_ptr<InputSink> CreateDesktopSink(std::string& error) {
+    return x11::OpenX11Sink(nullptr, error);
+}
+
+}  // namespace tess

@@ -1,0 +1,95 @@
+#pragma once
+// The desktop sink for X11: one display connection, input synthesised with
+// the XTest extension, the keyboard layout read through XKB, screen points
+// measured from the primary monitor as XRandR reports it.
+#include <X11/Xlib.h>
+
+#include <bitset>
+#include <chrono>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/InputSink.h"
+#include "platform/x11/KeyboardMap.h"
+
+namespace tess::x11 {
+
+class X11Sink : public InputSink {
+public:
+    using Clock = std::chrono::steady_clock;
+    // How long a borrowed keycode keeps its character after the stroke,
+    // so that clients read the key event against the mapping it was
+    // typed with before the mapping changes back.
+    static constexpr std::chrono::milliseconds kDefaultRestoreDelay{50};
+
+    // Takes ownership of an open display that has XTest and XKB.
+    explicit X11Sink(Display* display,
+                     std::chrono::milliseconds restoreDelay = kDefaultRestoreDelay);
+    ~X11Sink() override;
+    X11Sink(const X11Sink&) = delete;
+    X11Sink& operator=(const X11Sink&) = delete;
+
+    void SetCursorPos(int32_t x, int32_t y) override;
+    ScreenPoint GetCursorPos() override;
+    void mouse_event(uint32_t flags, int32_t dx, int32_t dy, uint32_t data,
+                     uintptr_t extraInfo) override;
+    void keybd_event(uint8_t vk, uint8_t scan, uint32_t flags, uintptr_t extraInfo) override;
+    int16_t VkKeyScanA(char32_t ch) override;
+    void ShellExecuteA(const void* ownerWindow, const std::string& operation,
+                       const std::string& file, const std::string& parameters,
+                       const std::string& directory, int showMode) override;
+    void SendUnicodeChar(char32_t ch) override;
+    void Flush() override;
+
+    // Lets go of every key and button this sink holds down.
+    void ReleaseAll();
+    // Gives every borrowed keycode its old mapping back now.
+    void RestoreKeyboardMapping();
+
+    Display* display() const { return display_; }
+
+private:
+    void PollEvents(bool readSocket);
+    void HandleEvent(const XEvent& event);
+    ScreenPoint PrimaryOrigin();
+    void PressKey(KeyCode keycode);
+    void ReleaseKey(KeyCode keycode);
+    void ReleaseHeldModifiers();
+    void RepressSuspendedModifiers();
+    void TypeOnBorrowedKey(KeySym keysym);
+    void RestoreDueKeys(bool all);
+
+    Display* display_;
+    Window root_;
+    int xkbEventBase_ = 0;
+    int randrEventBase_ = -1;
+    bool haveRandrPrimary_ = false;
+    ScreenPoint origin_;
+    bool originKnown_ = false;
+    KeyboardMap keymap_;
+    bool keymapStale_ = true;
+
+    std::bitset<256> down_;          // keys this sink holds down now
+    std::bitset<8> buttonsDown_;     // buttons 1-7 held down
+    std::bitset<256> ctrlHeld_;      // Ctrl keys held as far as the caller knows
+    std::bitset<256> altHeld_;       // Alt keys held as far as the caller knows
+    std::bitset<256> viaAltGr_;      // keys pressed as AltGr instead of Ctrl+Alt
+    bool modifiersSuspended_ = false;
+
+    struct BorrowedKey {
+        KeyCode keycode;
+        KeySym keysym;             // NoSymbol when free
+        std::vector<KeySym> saved;  // the mapping to give back
+        Clock::time_point lastUse;
+    };
+    std::vector<BorrowedKey> borrowed_;
+    std::chrono::milliseconds restoreDelay_;
+};
+
+// Opens the named display (nullptr: $DISPLAY) and checks that it is an X
+// server with the extensions the sink needs. On failure returns nullptr
+// and a one-line reason.
+std::unique_ptr<X11Sink> OpenX11Sink(const char* displayName, std::string& error);
+
+}  // namespace tess::x11
