@@ -49,6 +49,10 @@ public:
     int32_t CurrentLine() const;
     const CycleState& Cycle() const;
     void SetListener(PlaybackListener* listener);
+    // The window handed to the shell as owner by "Load" lines.
+    void SetOwnerWindow(const void* window);
+    // True while playback holds a key or button it pressed.
+    bool HoldsInput() const;
 
 private:
     struct Impl;

@@ -25,6 +25,9 @@ private:
     uint32_t state_ = 0;
 };
 
+// The program's generator, reading the system clock.
+RangeGenerator& DefaultRangeGenerator();
+
 // Reads the bounds from a field text that begins with "[" and draws a value;
 // throws LineFailure when the bounds cannot be read.
 int32_t ParseRangeValue(std::string_view fieldText, RangeGenerator& random);

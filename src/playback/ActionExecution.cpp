@@ -1,0 +1,121 @@
+#include "playback/ActionExecution.h"
+
+#include <string>
+
+#include "script/ActionLine.h"
+#include "script/Utf8.h"
+
+namespace tess {
+
+namespace {
+
+constexpr uint8_t kVkShift = 16;
+constexpr uint8_t kVkControl = 17;
+constexpr uint8_t kVkMenu = 18;  // Alt
+
+void PerformCurPos(std::string_view line, ActionContext& c) {
+    const std::size_t comma = line.find(',');
+    if (comma == std::string_view::npos) throw LineFailure("no comma between x and y");
+    const std::string xField = ScanNumberField(line, 0, comma, true);
+    if (xField.empty()) throw LineFailure("x is missing");
+    const int32_t x = EvaluateNumberField(xField, c.random);
+    const std::string yField = ScanNumberField(line, comma + 1, line.size(), true);
+    if (yField.empty()) throw LineFailure("y is missing");
+    const int32_t y = EvaluateNumberField(yField, c.random);
+    c.sink.SetCursorPos(x, y);
+}
+
+void PerformInterval(std::string_view line, ActionContext& c) {
+    const std::string field = ScanNumberField(line, 0, line.size(), true);
+    if (field.empty()) throw LineFailure("interval is missing");
+    c.engine.IntervalLine(static_cast<uint32_t>(EvaluateNumberField(field, c.random)));
+}
+
+}  // namespace
+
+void WriteText(std::string_view text, InputSink& sink, HeldInput& held) {
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        const char32_t ch = NextCodePoint(text, pos);
+        const int16_t scan = sink.VkKeyScanA(ch);
+        if (scan == -1) {
+            sink.SendUnicodeChar(ch);
+            continue;
+        }
+        const auto vk = static_cast<uint8_t>(scan & 0xFF);
+        const int shiftState = (scan >> 8) & 0xFF;
+        uint8_t modifiers[3];
+        int count = 0;
+        if (shiftState & kShiftStateShift) modifiers[count++] = kVkShift;
+        if (shiftState & kShiftStateCtrl) modifiers[count++] = kVkControl;
+        if (shiftState & kShiftStateAlt) modifiers[count++] = kVkMenu;
+        for (int i = 0; i < count; ++i) held.Key(sink, modifiers[i], false);
+        held.Key(sink, vk, false);
+        held.Key(sink, vk, true);
+        for (int i = count - 1; i >= 0; --i) held.Key(sink, modifiers[i], true);
+    }
+}
+
+void PerformActionLine(std::string_view line, ActionContext& c) {
+    const SplitLine split = SplitActionLine(line);
+    switch (MatchCommand(split.word)) {
+    case ActionCommand::CurPos:
+        PerformCurPos(line, c);
+        break;
+    case ActionCommand::Click:
+        c.held.Mouse(c.sink, MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_LEFTDOWN);
+        c.held.Mouse(c.sink, MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_LEFTUP);
+        break;
+    case ActionCommand::ClickRight:
+        c.held.Mouse(c.sink, MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_RIGHTDOWN);
+        c.held.Mouse(c.sink, MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_RIGHTUP);
+        break;
+    case ActionCommand::MouseLDown:
+        c.held.Mouse(c.sink, MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_LEFTDOWN);
+        break;
+    case ActionCommand::MouseLUp:
+        c.held.Mouse(c.sink, MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_LEFTUP);
+        break;
+    case ActionCommand::MouseRDown:
+        c.held.Mouse(c.sink, MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_RIGHTDOWN);
+        break;
+    case ActionCommand::MouseRUp:
+        c.held.Mouse(c.sink, MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_RIGHTUP);
+        break;
+    case ActionCommand::Load:
+        c.sink.ShellExecuteA(c.ownerWindow, "open", std::string(split.parameter), "", "",
+                             SW_SHOWNORMAL);
+        break;
+    case ActionCommand::Stop:
+        c.engine.StopLine();
+        break;
+    case ActionCommand::Cycle:
+        c.engine.CycleLine(line);
+        break;
+    case ActionCommand::CycleEnd:
+        c.engine.CycleEndLine();
+        break;
+    case ActionCommand::Interval:
+        PerformInterval(line, c);
+        break;
+    case ActionCommand::KeyPress: {
+        const uint8_t vk = ReadKeyCode(line, c.sink);
+        c.held.Key(c.sink, vk, false);
+        c.held.Key(c.sink, vk, true);
+        break;
+    }
+    case ActionCommand::KeyDown:
+        c.held.Key(c.sink, ReadKeyCode(line, c.sink), false);
+        break;
+    case ActionCommand::KeyUp:
+        c.held.Key(c.sink, ReadKeyCode(line, c.sink), true);
+        break;
+    case ActionCommand::Write:
+        WriteText(split.parameter, c.sink, c.held);
+        break;
+    case ActionCommand::None:
+        break;
+    }
+}
+
+}  // namespace tess

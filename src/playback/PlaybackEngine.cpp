@@ -1,0 +1,144 @@
+#include "playback/PlaybackEngine.h"
+
+#include <algorithm>
+#include <limits>
+#include <string>
+
+#include "playback/ActionExecution.h"
+#include "script/ActionLine.h"
+
+namespace tess {
+
+struct PlaybackEngine::Impl final : EngineControl {
+    Impl(EngineHost& h, InputSink& s, RangeGenerator& r) : host(h), sink(s), random(r) {}
+
+    EngineHost& host;
+    InputSink& sink;
+    RangeGenerator& random;
+    PlaybackListener* listener = nullptr;
+    const void* ownerWindow = nullptr;
+    int32_t currentLine = 0;
+    CycleState cycle;
+    HeldInput held;
+
+    void StopLine() override {
+        const int32_t line = currentLine;
+        host.ClickStop();
+        if (listener) listener->OnStopLine(line);
+    }
+
+    void CycleLine(std::string_view text) override {
+        cycle.CycleActive = true;
+        cycle.CycleStartLine = currentLine;
+        cycle.CyclePass = 1;
+        const std::string count = ScanNumberField(text, 0, text.size(), false);
+        cycle.CycleLimit = count.empty() ? kMaxFieldValue : ReadDecimalField(count);
+    }
+
+    void CycleEndLine() override {
+        if (!cycle.CycleActive) return;
+        // The pass count stops at the largest value, so a block without a
+        // count repeats until playback stops.
+        if (cycle.CyclePass < std::numeric_limits<int32_t>::max()) ++cycle.CyclePass;
+        if (cycle.CyclePass > cycle.CycleLimit) {
+            cycle.CycleActive = false;
+        } else if (host.LineCount() >= cycle.CycleStartLine) {
+            currentLine = cycle.CycleStartLine;
+        }
+    }
+
+    void IntervalLine(uint32_t ms) override {
+        // A timer at 0 ms would never tick while playback looks running.
+        if (ms == 0) ms = 1;
+        host.SetTimerInterval(ms);
+        if (listener) listener->OnInterval(currentLine, ms);
+    }
+
+    void Tick() {
+        ++currentLine;
+        if (host.LineCount() < currentLine) {
+            if (host.Repeat()) {
+                currentLine = 0;
+            } else {
+                const int32_t line = currentLine;
+                host.ClickStop();
+                if (listener) listener->OnEndOfList(line);
+            }
+            return;
+        }
+        host.SetSelected(currentLine - 2, false);
+        host.SetSelected(currentLine - 1, true);
+        const std::string text = host.LineText(currentLine - 1);
+        ActionContext context{sink, held, random, *this, ownerWindow};
+        PerformActionLine(text, context);
+    }
+
+    void ErrorRule() {
+        host.SetStateText(" Line " + std::to_string(currentLine) + ". Error");
+        if (listener) listener->OnLineError(currentLine);
+        if (!host.StepOverErrors()) host.SetTimerEnabled(false);
+    }
+
+    void ShowIdle(const char* stateText) {
+        host.SetTimerEnabled(false);
+        host.SetPauseButtonShown(false);
+        host.SetStateText(stateText);
+        host.SetListEnabled(true);
+        host.SetNewScenarioEnabled(true);
+    }
+};
+
+PlaybackEngine::PlaybackEngine(EngineHost& host, InputSink& sink, RangeGenerator& random)
+    : impl_(new Impl(host, sink, random)) {}
+
+PlaybackEngine::~PlaybackEngine() { delete impl_; }
+
+void PlaybackEngine::Play1Click() {
+    EngineHost& host = impl_->host;
+    impl_->currentLine = std::max(0, host.CaretLine());
+    host.SetTimerEnabled(true);
+    host.SetPauseButtonShown(true);
+    host.SetStateText(" Run");
+    host.SetListEnabled(false);
+    host.SetNewScenarioEnabled(false);
+}
+
+void PlaybackEngine::Pause1Click() { impl_->ShowIdle(" Pause"); }
+
+void PlaybackEngine::Stop1Click() {
+    // Nothing playback pressed stays down once it has stopped.
+    ReleaseHeld();
+    impl_->ShowIdle(" Stop");
+    EngineHost& host = impl_->host;
+    if (host.LineCount() >= 1) {
+        host.SetSelected(host.CaretLine(), false);
+        impl_->currentLine = 0;
+        host.SetSelected(0, true);
+    }
+}
+
+void PlaybackEngine::Timer1Timer() {
+    try {
+        impl_->Tick();
+    } catch (...) {
+        // Every failure inside a tick ends here; none leaves the tick.
+        try {
+            impl_->ErrorRule();
+        } catch (...) {
+        }
+    }
+}
+
+void PlaybackEngine::ReleaseHeld() { impl_->held.ReleaseAll(impl_->sink); }
+
+int32_t PlaybackEngine::CurrentLine() const { return impl_->currentLine; }
+
+const CycleState& PlaybackEngine::Cycle() const { return impl_->cycle; }
+
+void PlaybackEngine::SetListener(PlaybackListener* listener) { impl_->listener = listener; }
+
+void PlaybackEngine::SetOwnerWindow(const void* window) { impl_->ownerWindow = window; }
+
+bool PlaybackEngine::HoldsInput() const { return !impl_->held.Empty(); }
+
+}  // namespace tess

@@ -1,0 +1,110 @@
+#include "script/ScenarioText.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+
+#include "script/Utf8.h"
+
+namespace tess {
+
+std::vector<std::string> DecodeScenario(std::string_view bytes) {
+    if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
+    std::string converted;
+    if (!IsValidUtf8(bytes)) {
+        converted = Windows1252ToUtf8(bytes);
+        bytes = converted;
+    }
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    while (start < bytes.size()) {
+        std::size_t end = bytes.find('\n', start);
+        const bool lastWithoutEnd = end == std::string_view::npos;
+        if (lastWithoutEnd) end = bytes.size();
+        std::size_t textEnd = end;
+        if (!lastWithoutEnd && textEnd > start && bytes[textEnd - 1] == '\r') --textEnd;
+        lines.emplace_back(bytes.substr(start, textEnd - start));
+        start = end + 1;
+    }
+    return lines;
+}
+
+std::string EncodeScenario(const std::vector<std::string>& lines) {
+    std::size_t size = 0;
+    for (const auto& line : lines) size += line.size() + 1;
+    std::string out;
+    out.reserve(size);
+    for (const auto& line : lines) {
+        out += line;
+        out += '\n';
+    }
+    return out;
+}
+
+bool ReadFileBytes(const std::string& path, std::string& bytes, std::string& error) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const fs::file_status status = fs::status(path, ec);
+    if (status.type() == fs::file_type::not_found) {
+        error = path + ": no such file";
+        return false;
+    }
+    if (status.type() == fs::file_type::directory) {
+        error = path + ": is a directory, not a scenario file";
+        return false;
+    }
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file) {
+        error = path + ": cannot be read (" + std::strerror(errno) + ")";
+        return false;
+    }
+    bytes.clear();
+    char chunk[65536];
+    std::size_t n;
+    while ((n = std::fread(chunk, 1, sizeof chunk, file)) > 0) bytes.append(chunk, n);
+    const bool failed = std::ferror(file) != 0;
+    const int readErrno = errno;
+    std::fclose(file);
+    if (failed) {
+        error = path + ": cannot be read (" + std::strerror(readErrno) + ")";
+        return false;
+    }
+    return true;
+}
+
+bool ReadScenarioFile(const std::string& path, std::vector<std::string>& lines,
+                      std::string& error) {
+    std::string bytes;
+    if (!ReadFileBytes(path, bytes, error)) return false;
+    lines = DecodeScenario(bytes);
+    return true;
+}
+
+bool WriteScenarioFile(const std::string& path, const std::vector<std::string>& lines,
+                       std::string& error) {
+    const std::string temp = path + ".saving~";
+    const std::string bytes = EncodeScenario(lines);
+    std::FILE* file = std::fopen(temp.c_str(), "wb");
+    if (!file) {
+        error = path + ": cannot be written (" + std::strerror(errno) + ")";
+        return false;
+    }
+    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    int writeErrno = errno;
+    if (std::fflush(file) != 0) ok = false, writeErrno = errno;
+    if (std::fclose(file) != 0 && ok) ok = false, writeErrno = errno;
+    std::error_code ec;
+    if (ok) {
+        std::filesystem::rename(temp, path, ec);
+        if (!ec) return true;
+        error = path + ": cannot be written (" + ec.message() + ")";
+    } else {
+        error = path + ": cannot be written (" + std::strerror(writeErrno) + ")";
+    }
+    std::filesystem::remove(temp, ec);
+    return false;
+}
+
+}  // namespace tess
