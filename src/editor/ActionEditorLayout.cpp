@@ -23,6 +23,10 @@ QComboBox* MakeCommandList(QWidget* parent, const char* name, const QStringList&
     // become "CurPos "), and Enter never adds the text as a new item.
     box->setCompleter(nullptr);
     box->setInsertPolicy(QComboBox::NoInsert);
+    // Leaving the field is no pick: the list would otherwise look its text
+    // up among the items and report an activation, running the change
+    // handler (and emptying the other list) without any user edit.
+    QObject::disconnect(box->lineEdit(), &QLineEdit::editingFinished, nullptr, nullptr);
     box->setMaxVisibleItems(items.size());
     box->setGeometry(8, y, 185, 21);
     ActionEditor::SetCommandText(box, QString());
