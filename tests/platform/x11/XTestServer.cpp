@@ -1,0 +1,187 @@
+#include "XTestServer.h"
+
+#include <X11/Xutil.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+
+#include "platform/x11/VirtualKeys.h"
+
+extern char** environ;
+
+namespace tess::x11::testing {
+namespace {
+
+pid_t Spawn(const std::vector<std::string>& args, int passFd) {
+    std::vector<char*> argv;
+    for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t files;
+    posix_spawn_file_actions_init(&files);
+    posix_spawn_file_actions_addopen(&files, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&files, 2, "/dev/null", O_WRONLY, 0);
+    if (passFd >= 0) posix_spawn_file_actions_adddup2(&files, passFd, 3);
+    pid_t pid = -1;
+    if (posix_spawnp(&pid, argv[0], &files, nullptr, argv.data(), environ) != 0) pid = -1;
+    posix_spawn_file_actions_destroy(&files);
+    return pid;
+}
+
+void AppendUtf8(std::string& out, char32_t c) {
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+}  // namespace
+
+Xvfb::Xvfb() {
+    int fds[2];
+    if (pipe2(fds, O_CLOEXEC) != 0) return;
+    pid_ = Spawn({"Xvfb", "-displayfd", "3", "-screen", "0", "1024x768x24", "-nolisten", "tcp",
+                  "-noreset"},
+                 fds[1]);
+    close(fds[1]);
+    std::string number;
+    pollfd p{fds[0], POLLIN, 0};
+    char c = 0;
+    // The server writes its display number once it accepts connections.
+    while (pid_ > 0 && poll(&p, 1, 30000) == 1 && read(fds[0], &c, 1) == 1 && c != '\n')
+        number += c;
+    close(fds[0]);
+    if (!number.empty()) name_ = ":" + number;
+}
+
+Xvfb::~Xvfb() {
+    if (pid_ <= 0) return;
+    kill(pid_, SIGTERM);
+    int status = 0;
+    waitpid(pid_, &status, 0);
+}
+
+int Xvfb::Run(const std::vector<std::string>& argv) const {
+    std::vector<std::string> args = argv;
+    args.insert(args.begin() + 1, {"-display", name_});
+    const pid_t pid = Spawn(args, -1);
+    int status = 0;
+    if (pid <= 0 || waitpid(pid, &status, 0) != pid) return -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+WatchingClient::WatchingClient(const std::string& display) {
+    display_ = XOpenDisplay(display.c_str());
+    if (!display_) return;
+    const int screen = DefaultScreen(display_);
+    window_ = XCreateSimpleWindow(display_, RootWindow(display_, screen), 0, 0,
+                                  static_cast<unsigned>(DisplayWidth(display_, screen)),
+                                  static_cast<unsigned>(DisplayHeight(display_, screen)), 0, 0, 0);
+    XSelectInput(display_, window_,
+                 KeyPressMask | KeyReleaseMask | ButtonPressMask | ButtonReleaseMask |
+                     StructureNotifyMask);
+    XMapWindow(display_, window_);
+    XEvent event;
+    do {
+        XWindowEvent(display_, window_, StructureNotifyMask, &event);
+    } while (event.type != MapNotify);
+    XSetInputFocus(display_, window_, RevertToParent, CurrentTime);
+    XSync(display_, False);
+}
+
+WatchingClient::~WatchingClient() {
+    if (display_) XCloseDisplay(display_);
+}
+
+std::vector<SeenEvent> WatchingClient::Collect() {
+    std::vector<SeenEvent> seen;
+    XSync(display_, False);
+    while (XPending(display_) > 0) {
+        XEvent event;
+        XNextEvent(display_, &event);
+        if (event.type == MappingNotify) {
+            XRefreshKeyboardMapping(&event.xmapping);
+            continue;
+        }
+        SeenEvent s{event.type, 0, 0, NoSymbol, {}, 0, 0};
+        if (event.type == KeyPress || event.type == KeyRelease) {
+            char buffer[16];
+            KeySym keysym = NoSymbol;
+            XLookupString(&event.xkey, buffer, sizeof buffer, &keysym, nullptr);
+            s.detail = event.xkey.keycode;
+            s.state = event.xkey.state;
+            s.keysym = keysym;
+            // Control characters aside, a keysym names the character typed.
+            if (keysym >= 0x20 && !(event.xkey.state & ControlMask)) {
+                if (const char32_t c = CharForKeysym(keysym); c >= 0x20) AppendUtf8(s.text, c);
+            }
+            s.x = event.xkey.x_root;
+            s.y = event.xkey.y_root;
+        } else if (event.type == ButtonPress || event.type == ButtonRelease) {
+            s.detail = event.xbutton.button;
+            s.state = event.xbutton.state;
+            s.x = event.xbutton.x_root;
+            s.y = event.xbutton.y_root;
+        } else {
+            continue;
+        }
+        seen.push_back(s);
+    }
+    return seen;
+}
+
+std::string WatchingClient::Typed(const std::vector<SeenEvent>& events) {
+    std::string text;
+    for (const auto& e : events) {
+        if (e.type == KeyPress) text += e.text;
+    }
+    return text;
+}
+
+bool WatchingClient::AnythingHeld() {
+    char keys[32];
+    XQueryKeymap(display_, keys);
+    for (char k : keys) {
+        if (k) return true;
+    }
+    Window root, child;
+    int rx, ry, wx, wy;
+    unsigned mask = 0;
+    XQueryPointer(display_, DefaultRootWindow(display_), &root, &child, &rx, &ry, &wx, &wy, &mask);
+    return (mask & (Button1Mask | Button2Mask | Button3Mask)) != 0;
+}
+
+void WatchingClient::Pointer(int& x, int& y) {
+    Window root, child;
+    int wx, wy;
+    unsigned mask = 0;
+    XQueryPointer(display_, DefaultRootWindow(display_), &root, &child, &x, &y, &wx, &wy, &mask);
+}
+
+std::vector<KeySym> WatchingClient::KeyboardMapping() {
+    int minKeycode = 0, maxKeycode = 0, perKeycode = 0;
+    XDisplayKeycodes(display_, &minKeycode, &maxKeycode);
+    KeySym* syms = XGetKeyboardMapping(display_, static_cast<KeyCode>(minKeycode),
+                                       maxKeycode - minKeycode + 1, &perKeycode);
+    std::vector<KeySym> all(syms, syms + (maxKeycode - minKeycode + 1) * perKeycode);
+    XFree(syms);
+    return all;
+}
+
+}  // namespace tess::x11::testing
