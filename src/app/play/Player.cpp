@@ -1,0 +1,53 @@
+#include "app/play/Player.h"
+
+#include <chrono>
+
+#include "app/play/StopSignals.h"
+
+namespace tess {
+
+Player::Player(std::vector<std::string> lines, InputSink& sink, RangeGenerator& random)
+    : host_(std::move(lines)), sink_(sink), engine_(host_, sink, random) {
+    host_.onClickStop = [this] { engine_.Stop1Click(); };
+}
+
+PlayOutcome Player::Play(int32_t start, const PlaySettings& settings) {
+    using Clock = std::chrono::steady_clock;
+    if (host_.LineCount() > 0) host_.SetCaretLine(start - 1);
+    engine_.Play1Click();
+
+    const auto interval = [this] { return std::chrono::milliseconds(host_.TimerInterval()); };
+    uint64_t restarts = host_.CountdownRestarts();
+    Clock::time_point deadline = Clock::now() + interval();
+    uint64_t ticks = 0;
+    while (host_.TimerTicks() && StopSignals::Received() == 0) {
+        if (settings.maxTicks && ticks >= *settings.maxTicks) break;
+        if (settings.paced) {
+            StopSignals::WaitUntil(deadline);
+            if (StopSignals::Received() != 0) break;
+        }
+        engine_.Timer1Timer();
+        ++ticks;
+        sink_.Flush();
+        if (!settings.paced) continue;
+        const Clock::time_point now = Clock::now();
+        if (host_.CountdownRestarts() != restarts) {
+            // A new interval (or the timer enabled anew) restarts the countdown.
+            restarts = host_.CountdownRestarts();
+            deadline = now + interval();
+        } else {
+            deadline += interval();
+            // After a stall (a suspended machine) go on from now instead of
+            // firing every missed tick at once.
+            if (deadline + interval() < now) deadline = now;
+        }
+    }
+    const bool halted = !host_.TimerEnabled() && host_.pauseShown;
+    engine_.ReleaseHeld();
+    sink_.Flush();
+    if (StopSignals::Received() != 0) return PlayOutcome::Interrupted;
+    if (halted) return PlayOutcome::ErrorHalt;
+    return host_.TimerEnabled() ? PlayOutcome::TickLimit : PlayOutcome::Stopped;
+}
+
+}  // namespace tess

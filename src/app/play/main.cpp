@@ -1,0 +1,89 @@
+// tessaline-play: plays a scenario file without the window, on the desktop
+// or, with --dry-run, as a listing of what it would do.
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/play/DryRunOutput.h"
+#include "app/play/Player.h"
+#include "app/play/PlayerOptions.h"
+#include "app/play/StopSignals.h"
+#include "platform/DesktopSink.h"
+#include "script/RangeValue.h"
+#include "script/ScenarioText.h"
+
+namespace {
+
+constexpr int kExitBadUsage = 2;
+
+int Fail(const std::string& message) {
+    std::fprintf(stderr, "tessaline-play: %s\n", message.c_str());
+    return kExitBadUsage;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    using namespace tess;
+    PlayerOptions options;
+    std::string error;
+    if (!ParsePlayerOptions(argc, argv, options, error)) return Fail(error + " (" + kPlayerUsage + ")");
+    if (options.help) {
+        std::printf("%s\n", kPlayerUsage);
+        return 0;
+    }
+
+    std::vector<std::string> lines;
+    if (!ReadScenarioFile(options.file, lines, error)) return Fail(error);
+    const auto lineCount = static_cast<int64_t>(lines.size());
+    if (options.start > 1 && options.start > lineCount) {
+        return Fail(options.file + ": --start " + std::to_string(options.start) + " is past the last line (" +
+                    std::to_string(lineCount) + " lines)");
+    }
+
+    std::unique_ptr<DryRunOutput> dryRun;
+    std::unique_ptr<InputSink> desktop;
+    InputSink* sink = nullptr;
+    if (options.dryRun) {
+        dryRun = std::make_unique<DryRunOutput>(stdout);
+        sink = dryRun.get();
+    } else {
+        desktop = CreateDesktopSink(error);
+        if (!desktop) return Fail("cannot reach the desktop: " + error);
+        sink = desktop.get();
+    }
+
+    RangeGenerator fixedClock([ms = options.clockMs.value_or(0)] { return ms; });
+    RangeGenerator& random = options.clockMs ? fixedClock : DefaultRangeGenerator();
+
+    StopSignals::Install();
+    Player player(std::move(lines), *sink, random);
+    player.Host().stepOverErrors = !options.haltOnError;
+    player.Host().repeat = options.repeat;
+    if (dryRun) {
+        dryRun->SetEngine(&player.Engine());
+        player.Engine().SetListener(dryRun.get());
+    }
+
+    PlaySettings settings;
+    settings.paced = !options.dryRun;
+    settings.maxTicks = options.maxTicks;
+    const PlayOutcome outcome = player.Play(options.start, settings);
+
+    if (dryRun) {
+        dryRun->Finish();
+        if (!dryRun->Good()) {
+            std::fprintf(stderr, "tessaline-play: the listing could not be written\n");
+            return 1;
+        }
+    }
+    switch (outcome) {
+    case PlayOutcome::ErrorHalt:
+        return 1;
+    case PlayOutcome::Interrupted:
+        return 128 + StopSignals::Received();
+    default:
+        return 0;
+    }
+}
