@@ -1,0 +1,141 @@
+#include "app/FileCommands.h"
+
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include "app/MessageBoxes.h"
+#include "app/ScenarioList.h"
+#include "script/ScenarioText.h"
+
+namespace tess {
+namespace {
+
+const QString kScenarioFilter = QStringLiteral("Scenario (*.sf)");
+const QString kAllFilter = QStringLiteral("All (*.*)");
+constexpr qint64 kMaxFileSize = qint64(1) << 31;
+
+QString RunDialog(QWidget* parent, bool save, const QString& lastName) {
+    QFileDialog* dialog = MakeScenarioDialog(parent, save);
+    if (!lastName.isEmpty()) dialog->selectFile(lastName);
+    QString chosen;
+    if (dialog->exec() == QDialog::Accepted && !dialog->selectedFiles().isEmpty())
+        chosen = dialog->selectedFiles().front();
+    delete dialog;
+    return chosen;
+}
+
+}  // namespace
+
+QFileDialog* MakeScenarioDialog(QWidget* parent, bool save) {
+    auto* dialog = new QFileDialog(parent, save ? QStringLiteral("Save scenario")
+                                                : QStringLiteral("Open scenario"));
+    dialog->setNameFilters({kScenarioFilter, kAllFilter});
+    dialog->selectNameFilter(kScenarioFilter);
+    if (save) {
+        dialog->setAcceptMode(QFileDialog::AcceptSave);
+        dialog->setFileMode(QFileDialog::AnyFile);
+        dialog->setDefaultSuffix(QStringLiteral("sf"));
+        QObject::connect(dialog, &QFileDialog::filterSelected, dialog,
+                         [dialog](const QString& filter) {
+                             dialog->setDefaultSuffix(filter == kScenarioFilter
+                                                          ? QStringLiteral("sf")
+                                                          : QString());
+                         });
+    } else {
+        dialog->setAcceptMode(QFileDialog::AcceptOpen);
+        dialog->setFileMode(QFileDialog::ExistingFile);
+    }
+    return dialog;
+}
+
+QString QtFileDialogs::SaveFileName(QWidget* parent, const QString& lastName) {
+    return RunDialog(parent, true, lastName);
+}
+
+QString QtFileDialogs::OpenFileName(QWidget* parent, const QString& lastName) {
+    return RunDialog(parent, false, lastName);
+}
+
+bool ReadScenarioLines(const QString& path, std::vector<std::string>& lines, QString& error) {
+    QFileInfo info(path);
+    QFile file(path);
+    if (info.isDir()) {
+        error = QStringLiteral("'%1' is a folder, not a file.").arg(path);
+        return false;
+    }
+    if (!file.open(QIODevice::ReadOnly)) {
+        error = QStringLiteral("Could not read the file '%1': %2.").arg(path, file.errorString());
+        return false;
+    }
+    if (file.size() > kMaxFileSize) {
+        error = QStringLiteral("Could not read the file '%1': it is too large for a scenario.")
+                    .arg(path);
+        return false;
+    }
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        error = QStringLiteral("Could not read the file '%1': %2.").arg(path, file.errorString());
+        return false;
+    }
+    lines = DecodeScenario(std::string_view(bytes.constData(), size_t(bytes.size())));
+    return true;
+}
+
+bool WriteScenarioLines(const QString& path, const std::vector<std::string>& lines,
+                        QString& error) {
+    QSaveFile file(path);
+    const std::string text = EncodeScenario(lines);
+    bool ok = file.open(QIODevice::WriteOnly) &&
+              file.write(text.data(), qint64(text.size())) == qint64(text.size());
+    if (ok && file.commit()) return true;
+    error = QStringLiteral("Could not save the scenario to '%1': %2.\nThe file was left as it was.")
+                .arg(path, file.errorString());
+    file.cancelWriting();
+    return false;
+}
+
+FileCommands::FileCommands(QWidget* window, ScenarioList& list, FileDialogs& dialogs,
+                           std::function<void(bool)> setModified)
+    : window_(window), list_(list), dialogs_(dialogs), setModified_(std::move(setModified)) {}
+
+bool FileCommands::SaveToFile() {
+    QString path = dialogs_.SaveFileName(window_, lastName_);
+    if (path.isEmpty()) return false;
+    lastName_ = path;
+    QString error;
+    if (!WriteScenarioLines(path, list_.Model().Lines(), error)) {
+        ShowError(window_, error);
+        return false;
+    }
+    setModified_(false);
+    return true;
+}
+
+bool FileCommands::Read(const QString& path, std::vector<std::string>& lines) {
+    QString error;
+    if (ReadScenarioLines(path, lines, error)) return true;
+    ShowError(window_, error);
+    return false;
+}
+
+void FileCommands::LoadFromFile() {
+    QString path = dialogs_.OpenFileName(window_, lastName_);
+    std::vector<std::string> lines;
+    if (path.isEmpty() || !Read(path, lines)) return;
+    lastName_ = path;
+    list_.Model().SetLines(std::move(lines));
+    list_.SetCaretLine(0);
+    setModified_(false);
+}
+
+void FileCommands::AddFromFile() {
+    QString path = dialogs_.OpenFileName(window_, lastName_);
+    std::vector<std::string> lines;
+    if (path.isEmpty() || !Read(path, lines)) return;
+    list_.Model().AppendLines(std::move(lines));
+    setModified_(true);
+}
+
+}  // namespace tess

@@ -1,0 +1,239 @@
+#include "app/MainWindow.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QVBoxLayout>
+#include <stdexcept>
+
+#include "app/ButtonBar.h"
+#include "app/ButtonPictures.h"
+#include "app/FileCommands.h"
+#include "app/MainActions.h"
+#include "app/MessageBoxes.h"
+#include "app/PlacementStore.h"
+#include "app/PlaybackTimer.h"
+#include "app/ScenarioList.h"
+#include "platform/SettingsTree.h"
+#include "playback/PlaybackEngine.h"
+
+namespace tess {
+
+std::vector<std::string> SampleScenario() {
+    return {"Load link.htm", "", "CurPos 118,141", "Click ", "ClickRight ", "CurPos 144,155",
+            "Click ", "", "Cycle 3", "CurPos 20,68", "Click ", "CurPos [750..769],[181..172]",
+            "Click ", "CycleEnd ", " ", "CurPos 28,69", "Click ", "CurPos 388,214", "Click ",
+            "CurPos 399,347", "Interval 1", "MouseLDown ", "MouseLUp ", "Interval 1000", "",
+            "CurPos 791,258", "MouseLDown ", "CurPos 789,404", "MouseLUp ", "CurPos 389,516",
+            "Click ", "", "Stop", "CurPos 0,0"};
+}
+
+MainWindow::MainWindow(InputSink& sink, SettingsFactory settings, FileDialogs* dialogs)
+    : settings_(settings ? std::move(settings) : SettingsFactory(CreateUserSettingsTree)) {
+    setObjectName("Form1");
+    setWindowTitle(QStringLiteral("Tessaline 0003"));
+    setWindowIcon(WindowIcon());
+    setWindowFlag(Qt::WindowStaysOnTopHint);
+    setMinimumSize(184, 170);
+    resize(184, 300);
+
+    auto* central = new QWidget(this);
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    ListBox1 = new ScenarioList(central);
+    ListBox1->Model().SetLines(SampleScenario());
+    actions_ = new MainActions(this, ListBox1);
+    setMenuBar(actions_->MainMenu1);
+    Panel3 = new ButtonBar(actions_->Play1, actions_->Pause1, actions_->Stop1, central);
+    layout->addWidget(ListBox1, 1);
+    layout->addWidget(Panel3);
+    setCentralWidget(central);
+
+    StatusPanel0 = new QLabel(QStringLiteral(" Cursor position: "));
+    StatusPanel1 = new QLabel;
+    StatusPanel0->setMinimumWidth(140);
+    StatusPanel1->setMinimumWidth(50);
+    statusBar()->addWidget(StatusPanel0);
+    statusBar()->addWidget(StatusPanel1, 1);
+    statusBar()->setFixedHeight(std::max(18, statusBar()->sizeHint().height()));
+    cursorText_ = StatusPanel0->text();
+
+    if (!dialogs) {
+        ownDialogs_ = std::make_unique<QtFileDialogs>();
+        dialogs = ownDialogs_.get();
+    }
+    files_ = std::make_unique<FileCommands>(this, *ListBox1, *dialogs,
+                                            [this](bool m) { actions_->SetModified(m); });
+    timer_ = new PlaybackTimer([this] { engine_->Timer1Timer(); }, this);
+    engine_ = std::make_unique<PlaybackEngine>(*this, sink, random_);
+
+    MainActions& a = *actions_;
+    auto on = [this](QAction* action, auto command) {
+        connect(action, &QAction::triggered, this, [this, command] { Guard(command); });
+    };
+    on(a.Play1, [this] { engine_->Play1Click(); });
+    on(a.Pause1, [this] { engine_->Pause1Click(); });
+    on(a.Stop1, [this] { engine_->Stop1Click(); });
+    on(a.Deleteaction1, [this] { Deleteaction1Click(); });
+    on(a.Newscenario1, [this] { Newscenario1Click(); });
+    on(a.Savetofile1, [this] { files_->SaveToFile(); });
+    on(a.Loadfromfile1, [this] { files_->LoadFromFile(); });
+    on(a.Addfromfile1, [this] { files_->AddFromFile(); });
+    on(a.Exit1, [this] { close(); });
+    on(a.About1, [this] { if (aboutHandler_) aboutHandler_(); });
+    on(a.Addaction1, [this] { if (addHandler_) addHandler_(); });
+    on(a.Editaction1, [this] { if (editHandler_) editHandler_(); });
+    connect(ListBox1, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
+        actions_->PopupMenu1->popup(ListBox1->viewport()->mapToGlobal(pos));
+    });
+    ListBox1->setFocus();
+}
+
+MainWindow::~MainWindow() {
+    timer_->SetEnabled(false);
+    engine_.reset();
+}
+
+void MainWindow::Guard(const std::function<void()>& command) {
+    try {
+        command();
+    } catch (const std::exception& e) {
+        ShowError(this, QString::fromUtf8(e.what()));
+    }
+}
+
+void MainWindow::SetAboutHandler(std::function<void()> handler) { aboutHandler_ = std::move(handler); }
+void MainWindow::SetAddActionHandler(std::function<void()> handler) { addHandler_ = std::move(handler); }
+void MainWindow::SetEditActionHandler(std::function<void()> handler) { editHandler_ = std::move(handler); }
+
+void MainWindow::RestorePlacement() {
+    std::unique_ptr<SettingsTree> tree = settings_();
+    tess::RestorePlacement(*this, *tree);
+}
+
+bool MainWindow::StorePlacement() {
+    try {
+        std::unique_ptr<SettingsTree> tree = settings_();
+        tess::StorePlacement(*this, *tree);
+        return true;
+    } catch (const PlacementError& e) {
+        ShowError(this, QString::fromUtf8(e.what()) +
+                            QStringLiteral("\nThe window's position and size were not stored."));
+        return false;
+    }
+}
+
+void MainWindow::Deleteaction1Click() {
+    if (ConfirmYesNo(this, QStringLiteral("Delete this action?")) != Answer::Yes) return;
+    ListBox1->DeleteSelected();
+    MarkModified();
+}
+
+void MainWindow::Newscenario1Click() {
+    if (IsModified() && ConfirmYesNo(this, QStringLiteral("Save changings?")) == Answer::Yes) {
+        // The user asked to keep the scenario: without a completed save
+        // nothing is discarded.
+        if (!files_->SaveToFile()) return;
+    }
+    ListBox1->Model().Clear();
+    MarkUnmodified();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    StorePlacement();
+    if (IsModified()) {
+        switch (ConfirmYesNoCancel(this, QStringLiteral("Save changings?"))) {
+        case Answer::Yes:
+            if (files_->SaveToFile()) break;
+            event->ignore();  // not saved: keep the window and the scenario
+            return;
+        case Answer::No:
+            break;
+        default:
+            event->ignore();
+            return;
+        }
+    }
+    timer_->SetEnabled(false);
+    event->accept();
+}
+
+void MainWindow::MarkModified() { actions_->SetModified(true); }
+void MainWindow::MarkUnmodified() { actions_->SetModified(false); }
+bool MainWindow::IsModified() const { return actions_->Modified(); }
+void MainWindow::ReleaseHeld() { engine_->ReleaseHeld(); }
+
+int MainWindow::LineCount() const { return ListBox1->Count(); }
+
+std::string MainWindow::LineText(int index) const {
+    if (index < 0 || index >= LineCount()) throw std::out_of_range("list index out of bounds");
+    return ListBox1->Model().Line(index);
+}
+
+void MainWindow::SetSelected(int index, bool selected) {
+    if (!ListBox1->SetSelected(index, selected))
+        throw std::out_of_range("list index out of bounds");
+}
+
+int MainWindow::CaretLine() const { return ListBox1->CaretLine(); }
+bool MainWindow::TimerEnabled() const { return timer_->Enabled(); }
+void MainWindow::SetTimerEnabled(bool enabled) { timer_->SetEnabled(enabled); }
+uint32_t MainWindow::TimerInterval() const { return timer_->Interval(); }
+void MainWindow::SetTimerInterval(uint32_t ms) { timer_->SetInterval(ms); }
+
+void MainWindow::SetStateText(const std::string& text) {
+    StatusPanel1->setText(QString::fromStdString(text));
+}
+
+void MainWindow::SetPauseButtonShown(bool shown) { Panel3->SetPauseShown(shown); }
+
+void MainWindow::SetListEnabled(bool enabled) {
+    ListBox1->setEnabled(enabled);
+    // The list is the window's only focusable control and its keys act only
+    // while it has the focus, so it takes the focus back.
+    if (enabled) ListBox1->setFocus();
+}
+
+void MainWindow::SetNewScenarioEnabled(bool enabled) { actions_->Newscenario1->setEnabled(enabled); }
+bool MainWindow::StepOverErrors() const { return actions_->Stepovererrors1->isChecked(); }
+bool MainWindow::Repeat() const { return actions_->Repeat1->isChecked(); }
+void MainWindow::ClickStop() { actions_->Stop1->trigger(); }
+
+QString MainWindow::Line(int index) const {
+    if (index < 0 || index >= LineCount()) return {};
+    return QString::fromStdString(ListBox1->Model().Line(index));
+}
+
+void MainWindow::InsertLine(int index, const QString& text) {
+    ListBox1->Model().InsertLine(index, text.toStdString());
+}
+
+void MainWindow::AppendLine(const QString& text) {
+    ListBox1->Model().InsertLine(LineCount(), text.toStdString());
+}
+
+void MainWindow::ReplaceLine(int index, const QString& text) {
+    ListBox1->Model().ReplaceLine(index, text.toStdString());
+}
+
+void MainWindow::SetLineSelected(int index, bool selected) { ListBox1->SetSelected(index, selected); }
+
+void MainWindow::ShowMainWindow() {
+    show();
+    raise();
+    activateWindow();
+}
+
+QWidget* MainWindow::MainWindowWidget() { return this; }
+
+void MainWindow::SetCursorPanelText(const QString& text) {
+    if (text == cursorText_) return;
+    cursorText_ = text;
+    StatusPanel0->setText(text);
+}
+
+}  // namespace tess

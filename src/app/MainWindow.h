@@ -1,0 +1,114 @@
+#pragma once
+// The main window (TForm1): the scenario list, the menus, the button bar and
+// the status bar. It hosts the playback engine and serves the action editor
+// and the cursor tracking; the commands themselves live in MainActions,
+// FileCommands, ScenarioList and the placement store.
+#include <QMainWindow>
+#include <functional>
+#include <memory>
+
+#include "editor/EditorHost.h"
+#include "playback/EngineHost.h"
+#include "script/RangeValue.h"
+
+class QLabel;
+
+namespace tess {
+
+class ButtonBar;
+class FileCommands;
+class FileDialogs;
+class InputSink;
+class MainActions;
+class PlaybackEngine;
+class PlaybackTimer;
+class ScenarioList;
+class SettingsTree;
+
+// The 34 lines the list holds at start.
+std::vector<std::string> SampleScenario();
+
+class MainWindow : public QMainWindow, public EngineHost, public EditorHost {
+    Q_OBJECT
+public:
+    using SettingsFactory = std::function<std::unique_ptr<SettingsTree>()>;
+    // `sink` receives every effect of playback and must outlive the window.
+    // `settings` opens the user's settings tree (the system's by default);
+    // `dialogs` asks for file names (the standard dialogs by default).
+    explicit MainWindow(InputSink& sink, SettingsFactory settings = {},
+                        FileDialogs* dialogs = nullptr);
+    ~MainWindow() override;
+
+    // Hooks for the other windows; each does nothing while unset.
+    void SetAboutHandler(std::function<void()> handler);
+    void SetAddActionHandler(std::function<void()> handler);
+    void SetEditActionHandler(std::function<void()> handler);
+
+    // Window placement: Restore throws PlacementError (the window is shown
+    // all the same); Store reports its own failure and lets the close go on.
+    void RestorePlacement();
+    bool StorePlacement();
+
+    void MarkUnmodified();
+    bool IsModified() const;
+    // Releases what playback holds pressed; called when the program ends.
+    void ReleaseHeld();
+
+    // The parts, for the tests and the benchmarks.
+    ScenarioList* ListBox1;
+    ButtonBar* Panel3;
+    QLabel* StatusPanel0;
+    QLabel* StatusPanel1;
+    MainActions& Actions() { return *actions_; }
+    PlaybackEngine& Engine() { return *engine_; }
+    PlaybackTimer& Timer1() { return *timer_; }
+    FileCommands& Files() { return *files_; }
+
+    // EngineHost and EditorHost.
+    int LineCount() const override;
+    std::string LineText(int index) const override;
+    void SetSelected(int index, bool selected) override;
+    int CaretLine() const override;
+    bool TimerEnabled() const override;
+    void SetTimerEnabled(bool enabled) override;
+    uint32_t TimerInterval() const override;
+    void SetTimerInterval(uint32_t ms) override;
+    void SetStateText(const std::string& text) override;
+    void SetPauseButtonShown(bool shown) override;
+    void SetListEnabled(bool enabled) override;
+    void SetNewScenarioEnabled(bool enabled) override;
+    bool StepOverErrors() const override;
+    bool Repeat() const override;
+    void ClickStop() override;
+
+    QString Line(int index) const override;
+    void InsertLine(int index, const QString& text) override;
+    void AppendLine(const QString& text) override;
+    void ReplaceLine(int index, const QString& text) override;
+    void SetLineSelected(int index, bool selected) override;
+    void MarkModified() override;
+    void ShowMainWindow() override;
+    QWidget* MainWindowWidget() override;
+    void SetCursorPanelText(const QString& text) override;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;  // FormCloseQuery
+
+private:
+    void Deleteaction1Click();
+    void Newscenario1Click();
+    // Runs a command, turning an error that escapes it into an error box.
+    void Guard(const std::function<void()>& command);
+
+    SettingsFactory settings_;
+    std::unique_ptr<FileDialogs> ownDialogs_;
+    RangeGenerator random_;
+    MainActions* actions_;
+    PlaybackTimer* timer_;
+    std::unique_ptr<FileCommands> files_;
+    std::unique_ptr<PlaybackEngine> engine_;
+    std::function<void()> aboutHandler_, addHandler_, editHandler_;
+    QString cursorText_;
+};
+
+}  // namespace tess

@@ -1,0 +1,101 @@
+#include "app/PlacementStore.h"
+
+#include <QGuiApplication>
+#include <QRect>
+#include <QScreen>
+#include <QWidget>
+#include <cstring>
+#include <optional>
+
+namespace tess {
+
+const char* const kPlacementKey = "\\Software\\Velmora\\Tessaline 0003";
+
+namespace {
+
+const char* const kNames[4] = {"top", "left", "height", "width"};
+
+// Closes the key whatever way the operation ends.
+struct OpenKey {
+    SettingsTree& tree;
+    SettingsKey key = 0;
+    ~OpenKey() {
+        if (key) tree.CloseKey(key);
+    }
+};
+
+std::string Message(const char* format, const char* name) {
+    std::string text(format);
+    text.replace(text.find("%s"), 2, name);
+    return text;
+}
+
+bool OnSomeScreen(const QRect& rect) {
+    for (QScreen* screen : QGuiApplication::screens())
+        if (screen->geometry().intersects(rect)) return true;
+    return false;
+}
+
+// top, left, height, width as read so far.
+void Apply(QWidget& window, const std::optional<int32_t> (&v)[4]) {
+    // Window position is the outer frame's; size is the content's, which the
+    // window reports and takes back unchanged, so a stored size never drifts
+    // by the width of the decorations.
+    if (v[2] || v[3]) {
+        QSize size(v[3].value_or(window.width()), v[2].value_or(window.height()));
+        window.resize(size.expandedTo(window.minimumSize()));
+    }
+    if (v[0] || v[1]) {
+        QPoint pos(v[1].value_or(window.pos().x()), v[0].value_or(window.pos().y()));
+        if (OnSomeScreen(QRect(pos, window.frameGeometry().size()))) window.move(pos);
+    }
+}
+
+}  // namespace
+
+void RestorePlacement(QWidget& window, SettingsTree& tree) {
+    {
+        OpenKey probe{tree};
+        if (tree.OpenKey(kPlacementKey, SettingsAccess::AllAccess, probe.key) !=
+            SettingsStatus::Ok)
+            return;
+    }
+    OpenKey key{tree};
+    tree.OpenKey(kPlacementKey, SettingsAccess::Read, key.key);
+    std::optional<int32_t> values[4];
+    for (int i = 0; i < 4; ++i) {
+        uint32_t type = 0, size = 0;
+        if (tree.QueryValue(key.key, kNames[i], &type, nullptr, &size) != SettingsStatus::Ok ||
+            CategoryOf(type) != SettingsCategory::Integer32)
+            continue;
+        unsigned char data[4] = {};
+        size = sizeof data;
+        if (tree.QueryValue(key.key, kNames[i], nullptr, data, &size) != SettingsStatus::Ok ||
+            size != 4) {
+            Apply(window, values);
+            throw PlacementError(Message("Failed to get data for '%s'", kNames[i]));
+        }
+        uint32_t raw = uint32_t(data[0]) | uint32_t(data[1]) << 8 | uint32_t(data[2]) << 16 |
+                       uint32_t(data[3]) << 24;
+        values[i] = static_cast<int32_t>(raw);
+    }
+    Apply(window, values);
+}
+
+void StorePlacement(const QWidget& window, SettingsTree& tree) {
+    OpenKey key{tree};
+    tree.CreateKey(kPlacementKey, key.key);
+    const int32_t values[4] = {window.pos().y(), window.pos().x(), window.height(),
+                               window.width()};
+    for (int i = 0; i < 4; ++i) {
+        uint32_t raw = static_cast<uint32_t>(values[i]);
+        unsigned char data[4] = {static_cast<unsigned char>(raw), static_cast<unsigned char>(raw >> 8),
+                                 static_cast<unsigned char>(raw >> 16),
+                                 static_cast<unsigned char>(raw >> 24)};
+        if (tree.SetValue(key.key, kNames[i], static_cast<uint32_t>(SettingsType::Integer32), data,
+                          4) != SettingsStatus::Ok)
+            throw PlacementError(Message("Failed to set data for '%s'", kNames[i]));
+    }
+}
+
+}  // namespace tess

@@ -1,0 +1,65 @@
+// Start-up: the application, the main window with its sample scenario and
+// stored placement, then the about box and the action editor, then the
+// event loop until the main window closes.
+#include <QApplication>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "app/MainWindow.h"
+#include "app/MessageBoxes.h"
+#include "app/PlacementStore.h"
+#include "platform/DesktopSink.h"
+
+namespace {
+
+bool HasDisplay() {
+    // An explicitly chosen platform plugin (offscreen, say) needs no display.
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+        const char* value = std::getenv(name);
+        if (value && *value) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // Checked before Qt starts, which would otherwise abort with a message
+    // about platform plugins.
+    if (!HasDisplay()) {
+        std::fprintf(stderr, "tessaline: no display to open a window on (DISPLAY is not set)\n");
+        return 2;
+    }
+    std::string reason;
+    std::unique_ptr<tess::InputSink> sink = tess::CreateDesktopSink(reason);
+    if (!sink) {
+        std::fprintf(stderr, "tessaline: cannot reach the desktop: %s\n", reason.c_str());
+        return 2;
+    }
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Tessaline 0003"));
+    QApplication::setDesktopFileName(QStringLiteral("tessaline"));
+
+    tess::MainWindow window(*sink);
+    QString placementError;
+    try {
+        window.RestorePlacement();
+    } catch (const tess::PlacementError& e) {
+        placementError = QString::fromUtf8(e.what());
+    }
+    window.show();
+    if (!placementError.isEmpty()) tess::ShowError(&window, placementError);
+
+    // ---- The about box and the action editor are created here, hidden, ----
+    // ---- and hooked to the window:                                       ----
+    //   window.SetAboutHandler(...);      "About..."
+    //   window.SetAddActionHandler(...);  "Add action" (Ins)
+    //   window.SetEditActionHandler(...); "Edit action" (Ctrl+Ins)
+    // -----------------------------------------------------------------------
+
+    int status = app.exec();
+    window.ReleaseHeld();
+    return status;
+}

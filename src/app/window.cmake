@@ -1,0 +1,37 @@
+# The main window (library tess_app) and the program `tessaline`.
+# Included from src/app/CMakeLists.txt when Qt is available.
+set(CMAKE_AUTOMOC ON)
+
+add_library(tess_app STATIC
+  ${CMAKE_CURRENT_LIST_DIR}/ButtonBar.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ButtonPictures.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/FileCommands.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/MainActions.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/MainWindow.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/MessageBoxes.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/PlacementStore.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/PlaybackTimer.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ScenarioList.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ScenarioModel.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ButtonBar.h
+  ${CMAKE_CURRENT_LIST_DIR}/MainActions.h
+  ${CMAKE_CURRENT_LIST_DIR}/MainWindow.h
+  ${CMAKE_CURRENT_LIST_DIR}/PlaybackTimer.h
+  ${CMAKE_CURRENT_LIST_DIR}/ScenarioList.h
+  ${CMAKE_CURRENT_LIST_DIR}/ScenarioModel.h
+)
+set_target_properties(tess_app PROPERTIES AUTOMOC ON)
+target_include_directories(tess_app PUBLIC ${PROJECT_SOURCE_DIR}/src)
+target_link_libraries(tess_app PUBLIC Qt6::Widgets tess_playback tess_script tess_settings)
+
+add_executable(tessaline ${CMAKE_CURRENT_LIST_DIR}/main.cpp)
+target_link_libraries(tessaline PRIVATE tess_app tess_desktop)
+set_target_properties(tessaline PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
+
+install(TARGETS tessaline RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(FILES ${PROJECT_SOURCE_DIR}/resources/tessaline.desktop
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ${PROJECT_SOURCE_DIR}/resources/tessaline.svg
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+install(FILES ${PROJECT_SOURCE_DIR}/resources/tessaline-48.png
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/48x48/apps RENAME tessaline.png)
