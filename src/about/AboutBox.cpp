@@ -1,0 +1,204 @@
+#include "about/AboutBox.h"
+
+#include <QFile>
+#include <algorithm>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QVBoxLayout>
+
+#include "about/AnimatedPicture.h"
+#include "about/HttpClient.h"
+#include "about/MakerInfo.h"
+#include "about/NoticeText.h"
+
+namespace tess {
+
+namespace {
+
+// A label that reports a click: the left button pressed and released on it.
+class ClickLabel : public QLabel {
+public:
+    using QLabel::QLabel;
+    std::function<void()> OnClick;
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override {
+        if (event->button() == Qt::LeftButton) m_pressed = true;
+        QLabel::mousePressEvent(event);
+    }
+    void mouseReleaseEvent(QMouseEvent* event) override {
+        const bool click = m_pressed && event->button() == Qt::LeftButton &&
+                           rect().contains(event->position().toPoint());
+        m_pressed = false;
+        QLabel::mouseReleaseEvent(event);
+        if (click && OnClick) OnClick();
+    }
+
+private:
+    bool m_pressed = false;
+};
+
+ClickLabel* AddLine(QWidget* panel, QVBoxLayout* layout, const char* name, const QString& text) {
+    auto* label = new ClickLabel(text, panel);
+    label->setObjectName(QLatin1String(name));
+    label->setFixedHeight(AboutBox::kLineHeight);
+    label->setAlignment(Qt::AlignCenter);
+    label->setTextFormat(Qt::PlainText);
+    layout->addWidget(label);
+    return label;
+}
+
+void MakeLink(QLabel* label, Qt::CursorShape cursor) {
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, Qt::blue);
+    label->setPalette(palette);
+    QFont font = label->font();
+    font.setUnderline(true);
+    label->setFont(font);
+    label->setCursor(cursor);
+}
+
+}  // namespace
+
+AboutBox::AboutBox(InputSink& sink, QWidget* mainWindow, QWidget* parent)
+    : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint |
+                          Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
+      m_sink(sink),
+      m_mainWindow(mainWindow),
+      m_updateBase(QStringLiteral("http://") + QLatin1String(maker::kHost)) {
+    setObjectName(QStringLiteral("TForm2"));
+    setWindowTitle(QStringLiteral(" About"));
+    setFixedSize(kClientWidth, kClientHeight);
+
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->setSpacing(0);
+    auto* panel = new QWidget(this);
+    panel->setObjectName(QStringLiteral("Panel1"));
+    panel->setAutoFillBackground(true);
+    QPalette white = panel->palette();
+    white.setColor(QPalette::Window, Qt::white);
+    white.setColor(QPalette::WindowText, Qt::black);
+    panel->setPalette(white);
+    QFont font = panel->font();
+    font.setPixelSize(11);
+    panel->setFont(font);
+    outer->addWidget(panel);
+
+    auto* lines = new QVBoxLayout(panel);
+    lines->setContentsMargins(0, 0, 0, 0);
+    lines->setSpacing(0);
+    AddLine(panel, lines, "Label1", QString());
+    m_picture = new AnimatedPicture(panel);
+    m_picture->setObjectName(QStringLiteral("RxGIFAnimator1"));
+    m_picture->setFixedHeight(kPictureHeight);
+    m_picture->Load(QStringLiteral(":/about/tessaline.gif"));
+    lines->addWidget(m_picture);
+    AddLine(panel, lines, "Label5", QStringLiteral("Tessaline"));
+    AddLine(panel, lines, "Label7", QStringLiteral("0003"));
+    AddLine(panel, lines, "Label4", QString());
+    AddLine(panel, lines, "Label3", QLatin1String(maker::kCreditLine));
+    ClickLabel* home = AddLine(panel, lines, "Label6", QLatin1String(maker::kWebAddress));
+    MakeLink(home, Qt::PointingHandCursor);
+    home->OnClick = [this] { Label6Click(); };
+    AddLine(panel, lines, "Label8", QString());
+    ClickLabel* update =
+        AddLine(panel, lines, "Label9", QStringLiteral("download last version"));
+    MakeLink(update, Qt::ArrowCursor);
+    update->OnClick = [this] { Label9Click(); };
+    AddLine(panel, lines, "Label2", QString());
+
+    connect(m_picture, &AnimatedPicture::MouseDown, this, [this] { RxGIFAnimator1MouseDown(); });
+    connect(m_picture, &AnimatedPicture::MouseUp, this, [this] { RxGIFAnimator1MouseUp(); });
+    connect(m_picture, &AnimatedPicture::OnFrameChanged, this,
+            [this] { RxGIFAnimator1FrameChanged(); });
+
+    m_http = new HttpClient(this);
+    m_http->setObjectName(QStringLiteral("NMHTTP1"));
+    m_http->SetInputFileMode(false);
+    connect(m_http, &HttpClient::OnSuccess, this, [this](int command) { NMHTTP1Success(command); });
+}
+
+AboutBox::~AboutBox() = default;
+
+void AboutBox::ShowAbout() {
+    if (!isVisible()) {
+        if (!m_placed) PlaceOverMainWindow();
+        m_placed = true;
+        show();
+    }
+    raise();
+    activateWindow();
+}
+
+void AboutBox::PlaceOverMainWindow() {
+    if (!m_mainWindow) return;
+    const QRect main = m_mainWindow->frameGeometry();
+    const QSize own = frameGeometry().size();
+    // Integer division truncates towards zero; a box wider or taller than
+    // the main window never starts off the top or left edge of the screen.
+    const int left = std::max(0, main.left() + (main.width() - own.width()) / 2);
+    const int top = std::max(0, main.top() + (main.height() - own.height()) / 2);
+    move(left, top);
+}
+
+void AboutBox::RxGIFAnimator1MouseDown() { m_picture->SetFrameIndex(1); }
+
+void AboutBox::RxGIFAnimator1MouseUp() { m_picture->SetAnimate(true); }
+
+void AboutBox::RxGIFAnimator1FrameChanged() {
+    if (m_picture->FrameIndex() == 0) m_picture->SetAnimate(false);
+}
+
+void AboutBox::Label6Click() {
+    m_sink.ShellExecuteA(this, "open",
+                         std::string("http://") + maker::kHost + maker::kHomePagePath, "", "",
+                         SW_SHOWNORMAL);
+}
+
+void AboutBox::Label9Click() {
+    // One request at a time: a click while one runs is ignored.
+    if (m_http->Busy()) return;
+    m_http->SetInputFileMode(true);
+    m_http->SetBody(QLatin1String(kNoticeFile));
+    try {
+        m_http->Get(m_updateBase + QLatin1String(maker::kNoticePath));
+    } catch (const HttpError&) {
+        ShowMessage(QMessageBox::Critical, QStringLiteral("Error"), QStringLiteral("No information"));
+    }
+}
+
+void AboutBox::NMHTTP1Success(int command) {
+    if (command != HttpClient::kGetCommand) return;
+    QFile file{QString::fromLatin1(kNoticeFile)};
+    if (!file.open(QIODevice::ReadOnly)) {
+        ShowMessage(QMessageBox::Critical, QStringLiteral("Error"), QStringLiteral("No information"));
+        return;
+    }
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        file.close();
+        ShowMessage(QMessageBox::Critical, QStringLiteral("Error"), QStringLiteral("No information"));
+        return;
+    }
+    const std::string text = NoticeText(std::string_view(bytes.constData(), bytes.size()));
+    ShowMessage(QMessageBox::Information, QStringLiteral("Information"),
+                QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size())));
+    file.close();
+}
+
+void AboutBox::ShowMessage(QMessageBox::Icon icon, const QString& caption, const QString& text) {
+    if (m_messageBox) {
+        m_messageBox(icon, caption, text);
+        return;
+    }
+    // The notice comes from the network: it is shown as plain text, never
+    // interpreted as markup. Qt breaks lines at line feeds.
+    QString shown = text;
+    shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    QMessageBox box(icon, caption, shown, QMessageBox::Ok, this);
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
+}
+
+}  // namespace tess

@@ -1,0 +1,158 @@
+#include "about/HttpClient.h"
+
+#include <QEventLoop>
+#include <QNetworkAccessManager>
+#include <QNetworkProxy>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QSaveFile>
+#include <QTimer>
+#include <QUrl>
+#include <memory>
+
+namespace tess {
+
+namespace {
+
+// Errors that mean no complete answer came from the server, as opposed to
+// those Qt derives from an answer's status code (404, 500 and the like).
+bool IsTransportError(QNetworkReply::NetworkError error) {
+    const int code = static_cast<int>(error);
+    return (code >= 1 && code < 200) || error == QNetworkReply::ProtocolUnknownError ||
+           error == QNetworkReply::ProtocolFailure;
+}
+
+struct ReplyDeleter {
+    void operator()(QNetworkReply* reply) const {
+        reply->disconnect();
+        if (!reply->isFinished()) reply->abort();
+        reply->deleteLater();
+    }
+};
+
+}  // namespace
+
+// What one request gathers while it runs.
+struct HttpClient::Transfer {
+    std::unique_ptr<QSaveFile> file;
+    QByteArray memory;
+    qint64 received = 0;
+    bool timedOut = false;
+    bool tooLarge = false;
+    bool writeFailed = false;
+};
+
+HttpClient::HttpClient(QObject* parent)
+    : QObject(parent), m_manager(new QNetworkAccessManager(this)) {
+    m_manager->setProxy(QNetworkProxy::NoProxy);
+}
+
+HttpClient::~HttpClient() = default;
+
+void HttpClient::Get(const QString& url) {
+    if (m_busy) return;
+    m_busy = true;
+    struct BusyGuard {
+        bool& busy;
+        ~BusyGuard() { busy = false; }
+    } guard{m_busy};
+
+    m_status = 0;
+    m_header.clear();
+    m_responseBody.clear();
+    Transfer transfer;
+    Run(transfer, url);
+}
+
+void HttpClient::Run(Transfer& transfer, const QString& url) {
+    QUrl target(url, QUrl::StrictMode);
+    const QString scheme = target.scheme().toLower();
+    if (!target.isValid() || target.host().isEmpty() ||
+        (scheme != QLatin1String("http") && scheme != QLatin1String("https")))
+        throw HttpError("address not accepted: " + url.toStdString());
+    if (m_port != 0) target.setPort(m_port);
+
+    if (m_inputFileMode) {
+        // The body goes to a temporary file beside the target, which takes
+        // the target's place only once the whole body has arrived.
+        transfer.file = std::make_unique<QSaveFile>(m_body);
+        if (!transfer.file->open(QIODevice::WriteOnly))
+            throw HttpError("cannot write " + m_body.toStdString());
+    }
+
+    QNetworkRequest request(target);
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
+                         QNetworkRequest::NoLessSafeRedirectPolicy);
+    request.setMaximumRedirectsAllowed(5);
+    request.setAttribute(QNetworkRequest::CacheLoadControlAttribute,
+                         QNetworkRequest::AlwaysNetwork);
+
+    std::unique_ptr<QNetworkReply, ReplyDeleter> reply(m_manager->get(request));
+    QNetworkReply* r = reply.get();
+    QEventLoop loop;
+    QTimer limit;
+    limit.setSingleShot(true);
+
+    connect(r, &QNetworkReply::metaDataChanged, &loop, [&] {
+        // A declared length over the limit is refused before any of it comes.
+        const QVariant length = r->header(QNetworkRequest::ContentLengthHeader);
+        if (length.isValid() && length.toLongLong() > m_bodyLimit) {
+            transfer.tooLarge = true;
+            r->abort();
+        }
+    });
+    connect(r, &QNetworkReply::readyRead, &loop, [&] {
+        const QByteArray chunk = r->readAll();
+        transfer.received += chunk.size();
+        if (transfer.received > m_bodyLimit) {
+            transfer.tooLarge = true;
+            r->abort();
+            return;
+        }
+        if (transfer.file) {
+            if (transfer.file->write(chunk) != chunk.size()) {
+                transfer.writeFailed = true;
+                r->abort();
+            }
+        } else {
+            transfer.memory += chunk;
+        }
+    });
+    connect(&limit, &QTimer::timeout, &loop, [&] {
+        transfer.timedOut = true;
+        r->abort();
+    });
+    connect(r, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+
+    if (m_timeLimitMs > 0) limit.start(m_timeLimitMs);
+    if (!r->isFinished()) loop.exec();
+    limit.stop();
+
+    // The loop also ends when the application quits; the request is then
+    // dropped without a word.
+    if (!r->isFinished()) return;
+
+    const QVariant status = r->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+    m_status = status.isValid() ? status.toInt() : 0;
+    for (const auto& pair : r->rawHeaderPairs())
+        m_header += pair.first + ": " + pair.second + "\r\n";
+
+    if (transfer.timedOut) throw HttpError("no answer in time");
+    if (transfer.tooLarge) throw HttpError("answer too large");
+    if (transfer.writeFailed) throw HttpError("cannot write " + m_body.toStdString());
+    const QNetworkReply::NetworkError error = r->error();
+    const bool answered = m_status > 0 && (error == QNetworkReply::NoError ||
+                                           (m_status >= 400 && !IsTransportError(error)));
+    if (!answered) throw HttpError("request failed: " + r->errorString().toStdString());
+    reply.reset();
+
+    if (transfer.file) {
+        if (!transfer.file->commit())
+            throw HttpError("cannot write " + m_body.toStdString());
+    } else {
+        m_responseBody = transfer.memory;
+    }
+    if (m_status < 300) emit OnSuccess(kGetCommand);
+}
+
+}  // namespace tess

@@ -1,0 +1,224 @@
+#include <QApplication>
+#include <QFile>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include "AboutTestSupport.h"
+#include "about/AboutBox.h"
+#include "about/HttpClient.h"
+
+namespace tess {
+namespace {
+
+using test::ReadFile;
+using test::TestHttpServer;
+using test::WriteFile;
+
+const QString kNotice = QStringLiteral("new_ver_info.txt");
+
+struct Shown {
+    QMessageBox::Icon icon;
+    QString caption, text;
+};
+
+class UpdateNoticeTest : public ::testing::Test {
+protected:
+    UpdateNoticeTest() : box(sink, nullptr) {
+        QFile::remove(kNotice);
+        box.SetUpdateBase(server.Base());
+        box.SetMessageBox([this](QMessageBox::Icon icon, const QString& caption,
+                                 const QString& text) { shown.push_back({icon, caption, text}); });
+    }
+    ~UpdateNoticeTest() override { QFile::remove(kNotice); }
+
+    void ExpectOnly(QMessageBox::Icon icon, const QString& caption, const QString& text) {
+        ASSERT_EQ(shown.size(), 1u);
+        EXPECT_EQ(shown[0].icon, icon);
+        EXPECT_EQ(shown[0].caption, caption);
+        EXPECT_EQ(shown[0].text, text);
+    }
+    void ExpectNoInformation() {
+        ExpectOnly(QMessageBox::Critical, QStringLiteral("Error"), QStringLiteral("No information"));
+    }
+
+    TestHttpServer server;
+    test::ShellRecorder sink;
+    AboutBox box;
+    std::vector<Shown> shown;
+};
+
+TEST_F(UpdateNoticeTest, NoticeIsFetchedStoredAndShownLineByLine) {
+    server.Answer(200, "Version 0004 is out.\r\nSee the home page.\r\n");
+    box.Label9Click();
+    EXPECT_TRUE(server.lastRequest.startsWith("GET /tessaline/new_ver_info.txt HTTP/1.1\r\n"));
+    EXPECT_EQ(ReadFile(kNotice), QByteArray("Version 0004 is out.\r\nSee the home page.\r\n"));
+    ExpectOnly(QMessageBox::Information, QStringLiteral("Information"),
+               QStringLiteral("\rVersion 0004 is out.\rSee the home page."));
+    EXPECT_FALSE(box.Http().Busy());
+}
+
+TEST_F(UpdateNoticeTest, EdgeCaseBodiesReadBackByTheLineRules) {
+    struct Case {
+        QByteArray body;
+        QString text;
+    };
+    const Case cases[] = {
+        {"one\r\ntwo", QStringLiteral("\rone\rtwo")},
+        {"one\ntwo\n", QStringLiteral("\rone\ntwo\n")},
+        {"", QString()},
+        {"one\r\n\x1atail", QStringLiteral("\rone")},
+    };
+    for (const Case& c : cases) {
+        shown.clear();
+        server.Answer(200, c.body, /*closeDelimited=*/c.body.isEmpty());
+        box.Label9Click();
+        EXPECT_EQ(ReadFile(kNotice), c.body);
+        ExpectOnly(QMessageBox::Information, QStringLiteral("Information"), c.text);
+    }
+}
+
+TEST_F(UpdateNoticeTest, ErrorStatusStoresTheBodyAndShowsNothing) {
+    ASSERT_TRUE(WriteFile(kNotice, "old notice"));
+    server.Answer(404, "<html>Not here</html>");
+    box.Label9Click();
+    EXPECT_TRUE(shown.empty());
+    EXPECT_EQ(ReadFile(kNotice), QByteArray("<html>Not here</html>"));
+    EXPECT_EQ(box.Http().StatusCode(), 404);
+
+    server.Answer(500, "broken");
+    box.Label9Click();
+    EXPECT_TRUE(shown.empty());
+    EXPECT_EQ(ReadFile(kNotice), QByteArray("broken"));
+}
+
+TEST_F(UpdateNoticeTest, DroppedConnectionShowsNoInformationAndKeepsTheOldFile) {
+    ASSERT_TRUE(WriteFile(kNotice, "old notice"));
+    server.SetMode(TestHttpServer::Mode::Drop);
+    box.Label9Click();
+    EXPECT_GE(server.requests, 1);  // Qt may try a dropped request once more
+    ExpectNoInformation();
+    EXPECT_EQ(ReadFile(kNotice), QByteArray("old notice"));
+}
+
+TEST_F(UpdateNoticeTest, TransferBrokenAfterTheStatusLineIsAFailure) {
+    ASSERT_TRUE(WriteFile(kNotice, "old notice"));
+    // The answer promises more than it sends before the connection closes.
+    server.AnswerRaw("HTTP/1.1 200 OK\r\nContent-Length: 100\r\nConnection: close\r\n\r\nshort");
+    box.Label9Click();
+    ExpectNoInformation();
+    EXPECT_EQ(ReadFile(kNotice), QByteArray("old notice"));
+}
+
+TEST_F(UpdateNoticeTest, NoServerAtAllShowsNoInformation) {
+    QTcpServer closed;
+    ASSERT_TRUE(closed.listen(QHostAddress::LocalHost, 0));
+    const quint16 port = closed.serverPort();
+    closed.close();
+    box.SetUpdateBase(QStringLiteral("http://127.0.0.1:%1").arg(port));
+    box.Label9Click();
+    ExpectNoInformation();
+    EXPECT_FALSE(QFile::exists(kNotice));
+}
+
+TEST_F(UpdateNoticeTest, BodyOverOneMebibyteIsNotStored) {
+    const QByteArray big(1024 * 1024 + 1, 'x');
+    for (bool closeDelimited : {false, true}) {
+        shown.clear();
+        ASSERT_TRUE(WriteFile(kNotice, "old notice"));
+        server.Answer(200, big, closeDelimited);
+        box.Label9Click();
+        ExpectNoInformation();
+        EXPECT_EQ(ReadFile(kNotice), QByteArray("old notice")) << closeDelimited;
+    }
+    // Exactly the limit is still accepted.
+    shown.clear();
+    server.Answer(200, QByteArray(1024 * 1024, 'y'), true);
+    box.Label9Click();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].caption, QStringLiteral("Information"));
+    EXPECT_EQ(ReadFile(kNotice).size(), 1024 * 1024);
+}
+
+TEST_F(UpdateNoticeTest, SilentServerTimesOutAndASecondClickMeanwhileIsIgnored) {
+    server.SetMode(TestHttpServer::Mode::Silent);
+    box.Http().SetTimeLimit(200);
+    bool busyDuringRequest = false;
+    QTimer::singleShot(50, &box, [&] {
+        busyDuringRequest = box.Http().Busy();
+        box.Label9Click();  // returns at once
+    });
+    box.Label9Click();
+    EXPECT_TRUE(busyDuringRequest);
+    EXPECT_EQ(server.requests, 1);
+    ExpectNoInformation();
+    EXPECT_FALSE(QFile::exists(kNotice));
+}
+
+TEST_F(UpdateNoticeTest, SuccessOnlyForTheGetCommandAndOnlyWithAReadableFile) {
+    ASSERT_TRUE(WriteFile(kNotice, "line"));
+    box.NMHTTP1Success(1);
+    box.NMHTTP1Success(-1);
+    EXPECT_TRUE(shown.empty());
+    box.NMHTTP1Success(0);
+    ExpectOnly(QMessageBox::Information, QStringLiteral("Information"), QStringLiteral("\rline"));
+
+    shown.clear();
+    QFile::remove(kNotice);
+    box.NMHTTP1Success(0);
+    ExpectNoInformation();
+}
+
+TEST_F(UpdateNoticeTest, AddressesTheClientCannotUseAreFailures) {
+    HttpClient client;
+    for (const char* url : {"", "not a url", "ftp://127.0.0.1/x", "http:///nohost"})
+        EXPECT_THROW(client.Get(QString::fromLatin1(url)), HttpError) << url;
+    EXPECT_FALSE(client.Busy());
+}
+
+TEST_F(UpdateNoticeTest, MemoryModeKeepsTheBodyAndPortOverridesTheAddress) {
+    server.Answer(200, "in memory");
+    HttpClient client;
+    int successes = 0;
+    QObject::connect(&client, &HttpClient::OnSuccess, [&](int command) {
+        EXPECT_EQ(command, HttpClient::kGetCommand);
+        ++successes;
+    });
+    client.SetPort(server.Base().section(':', -1).toInt());
+    client.Get(QStringLiteral("http://127.0.0.1:1/any"));
+    EXPECT_EQ(successes, 1);
+    EXPECT_EQ(client.ResponseBody(), QByteArray("in memory"));
+    EXPECT_TRUE(client.ResponseHeader().contains("Content-Type: text/plain\r\n"));
+    EXPECT_FALSE(QFile::exists(QStringLiteral("Default.htm")));
+}
+
+TEST_F(UpdateNoticeTest, RealMessageBoxesAreAnsweredWithOk) {
+    box.SetMessageBox(nullptr);
+    server.Answer(200, "a\r\n<b>b</b>");
+    QString title, text;
+    Qt::TextFormat format = Qt::AutoText;
+    int buttons = 0;
+    // The box opens once the answer has arrived; look for it until then.
+    QTimer answer;
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        auto* dialog = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!dialog) return;
+        answer.stop();
+        title = dialog->windowTitle();
+        text = dialog->text();
+        format = dialog->textFormat();
+        buttons = static_cast<int>(dialog->buttons().size());
+        dialog->button(QMessageBox::Ok)->click();
+    });
+    answer.start(10);
+    box.Label9Click();
+    EXPECT_EQ(title, QStringLiteral("Information"));
+    EXPECT_EQ(text, QStringLiteral("\na\n<b>b</b>"));
+    EXPECT_EQ(format, Qt::PlainText);
+    EXPECT_EQ(buttons, 1);
+}
+
+}  // namespace
+}  // namespace tess
