@@ -1,0 +1,66 @@
+#!/usr/bin/env bash
+# Idle CPU of the whole program: starts it on a private Xvfb display, lets it
+# settle, then reads its user+system time from /proc/<pid>/stat over a
+# measuring window while the 10 ms cursor tracking runs. Target: under 1% of
+# one core. The X server's own time (it answers the pointer queries) is
+# reported beside it.
+#
+#   benchmarks/editor/idle_cpu.sh [program] [seconds]
+#   default program build/src/app/tessaline, default 20 seconds
+set -euo pipefail
+
+program=${1:-build/src/app/tessaline}
+seconds=${2:-20}
+settle=3
+
+if [[ ! -x $program ]]; then
+    echo "idle_cpu: no program at $program (build the tessaline target first)" >&2
+    exit 2
+fi
+command -v Xvfb >/dev/null || { echo "idle_cpu: Xvfb is not installed" >&2; exit 2; }
+
+work=$(mktemp -d)
+xvfb_pid=
+app_pid=
+cleanup() {
+    [[ -n $app_pid ]] && kill "$app_pid" 2>/dev/null && wait "$app_pid" 2>/dev/null
+    [[ -n $xvfb_pid ]] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+# Xvfb picks a free display number and writes it to the given descriptor.
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+xvfb_pid=$!
+for _ in $(seq 100); do
+    [[ -s $work/display ]] && break
+    sleep 0.05
+done
+[[ -s $work/display ]] || { echo "idle_cpu: Xvfb did not start" >&2; cat "$work/xvfb.log" >&2; exit 1; }
+display=":$(head -n1 "$work/display")"
+
+# A private settings directory, so the run leaves the user's placement alone.
+mkdir -p "$work/config"
+DISPLAY=$display XDG_CONFIG_HOME=$work/config QT_QPA_PLATFORM=xcb \
+    "$program" >"$work/app.log" 2>&1 &
+app_pid=$!
+sleep "$settle"
+kill -0 "$app_pid" 2>/dev/null || { echo "idle_cpu: the program exited" >&2; cat "$work/app.log" >&2; exit 1; }
+
+# Fields 14 and 15 of /proc/<pid>/stat, counted after the parenthesised name.
+ticks() { sed 's/^.*) //' "/proc/$1/stat" | awk '{print $12 + $13}'; }
+hz=$(getconf CLK_TCK)
+
+app0=$(ticks "$app_pid"); x0=$(ticks "$xvfb_pid"); t0=$(date +%s.%N)
+sleep "$seconds"
+app1=$(ticks "$app_pid"); x1=$(ticks "$xvfb_pid"); t1=$(date +%s.%N)
+
+awk -v a0="$app0" -v a1="$app1" -v x0="$x0" -v x1="$x1" -v t0="$t0" -v t1="$t1" -v hz="$hz" '
+BEGIN {
+    wall = t1 - t0
+    app = (a1 - a0) / hz; xs = (x1 - x0) / hz
+    printf "measured %.1f s of wall time (clock ticks of %d Hz)\n", wall, hz
+    printf "program:  %.3f s CPU = %.2f%% of one core\n", app, 100 * app / wall
+    printf "X server: %.3f s CPU = %.2f%% of one core\n", xs, 100 * xs / wall
+    exit (100 * app / wall < 1.0) ? 0 : 1
+}'
