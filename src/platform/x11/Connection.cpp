@@ -62,13 +62,13 @@ std::unique_ptr<X11Sink> OpenX11Sink(const char* displayName, std::string& error
     if (!name || !*name) {
         const char* wayland = std::getenv("WAYLAND_DISPLAY");
         error = (wayland && *wayland)
-                    ? "cannot send input: this is a Wayland session without XWayland (DISPLAY is not set)"
-                    : "cannot send input: there is no X display (DISPLAY is not set)";
+                    ? "this is a Wayland session without XWayland (DISPLAY is not set)"
+                    : "there is no X display (DISPLAY is not set)";
         return nullptr;
     }
     Display* display = XOpenDisplay(name);
     if (!display) {
-        error = std::string("cannot send input: no X server answers at display \"") + name + "\"";
+        error = std::string("no X server answers at display \"") + name + "\"";
         return nullptr;
     }
     int event = 0, errorBase = 0, major = 0, minor = 0, opcode = 0;
@@ -83,7 +83,7 @@ std::unique_ptr<X11Sink> OpenX11Sink(const char* displayName, std::string& error
     }
     if (missing) {
         XCloseDisplay(display);
-        error = std::string("cannot send input: the X server at \"") + name + "\" lacks the " +
+        error = std::string("the X server at \"") + name + "\" lacks the " +
                 missing + " extension";
         return nullptr;
     }

@@ -10,6 +10,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 #include "platform/x11/VirtualKeys.h"
 
@@ -18,14 +19,15 @@ extern char** environ;
 namespace tess::x11::testing {
 namespace {
 
-pid_t Spawn(const std::vector<std::string>& args, int passFd) {
+pid_t Spawn(const std::vector<std::string>& args, int passFd, const std::string& output = "") {
     std::vector<char*> argv;
     for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
     posix_spawn_file_actions_t files;
     posix_spawn_file_actions_init(&files);
-    posix_spawn_file_actions_addopen(&files, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&files, 2, "/dev/null", O_WRONLY, 0);
+    const char* to = output.empty() ? "/dev/null" : output.c_str();
+    posix_spawn_file_actions_addopen(&files, 1, to, O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_adddup2(&files, 1, 2);
     if (passFd >= 0) posix_spawn_file_actions_adddup2(&files, passFd, 3);
     pid_t pid = -1;
     if (posix_spawnp(&pid, argv[0], &files, nullptr, argv.data(), environ) != 0) pid = -1;
@@ -52,6 +54,16 @@ void AppendUtf8(std::string& out, char32_t c) {
 }
 
 }  // namespace
+
+pid_t StartProgram(const std::vector<std::string>& argv, const std::string& outputPath) {
+    return Spawn(argv, -1, outputPath);
+}
+
+int WaitForProgram(pid_t pid) {
+    int status = 0;
+    if (pid <= 0 || waitpid(pid, &status, 0) != pid) return -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
 
 Xvfb::Xvfb() {
     int fds[2];
@@ -80,10 +92,7 @@ Xvfb::~Xvfb() {
 int Xvfb::Run(const std::vector<std::string>& argv) const {
     std::vector<std::string> args = argv;
     args.insert(args.begin() + 1, {"-display", name_});
-    const pid_t pid = Spawn(args, -1);
-    int status = 0;
-    if (pid <= 0 || waitpid(pid, &status, 0) != pid) return -1;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return WaitForProgram(Spawn(args, -1));
 }
 
 WatchingClient::WatchingClient(const std::string& display) {
@@ -109,41 +118,56 @@ WatchingClient::~WatchingClient() {
     if (display_) XCloseDisplay(display_);
 }
 
+bool WatchingClient::Decode(XEvent& event, SeenEvent& s) {
+    if (event.type == MappingNotify) {
+        XRefreshKeyboardMapping(&event.xmapping);
+        return false;
+    }
+    s = SeenEvent{event.type, 0, 0, NoSymbol, {}, 0, 0};
+    if (event.type == KeyPress || event.type == KeyRelease) {
+        char buffer[16];
+        KeySym keysym = NoSymbol;
+        XLookupString(&event.xkey, buffer, sizeof buffer, &keysym, nullptr);
+        s.detail = event.xkey.keycode;
+        s.state = event.xkey.state;
+        s.keysym = keysym;
+        // Control characters aside, a keysym names the character typed.
+        if (keysym >= 0x20 && !(event.xkey.state & ControlMask)) {
+            if (const char32_t c = CharForKeysym(keysym); c >= 0x20) AppendUtf8(s.text, c);
+        }
+        s.x = event.xkey.x_root;
+        s.y = event.xkey.y_root;
+        return true;
+    }
+    if (event.type == ButtonPress || event.type == ButtonRelease) {
+        s.detail = event.xbutton.button;
+        s.state = event.xbutton.state;
+        s.x = event.xbutton.x_root;
+        s.y = event.xbutton.y_root;
+        return true;
+    }
+    return false;
+}
+
 std::vector<SeenEvent> WatchingClient::Collect() {
-    std::vector<SeenEvent> seen;
     XSync(display_, False);
     while (XPending(display_) > 0) {
         XEvent event;
         XNextEvent(display_, &event);
-        if (event.type == MappingNotify) {
-            XRefreshKeyboardMapping(&event.xmapping);
-            continue;
-        }
-        SeenEvent s{event.type, 0, 0, NoSymbol, {}, 0, 0};
-        if (event.type == KeyPress || event.type == KeyRelease) {
-            char buffer[16];
-            KeySym keysym = NoSymbol;
-            XLookupString(&event.xkey, buffer, sizeof buffer, &keysym, nullptr);
-            s.detail = event.xkey.keycode;
-            s.state = event.xkey.state;
-            s.keysym = keysym;
-            // Control characters aside, a keysym names the character typed.
-            if (keysym >= 0x20 && !(event.xkey.state & ControlMask)) {
-                if (const char32_t c = CharForKeysym(keysym); c >= 0x20) AppendUtf8(s.text, c);
-            }
-            s.x = event.xkey.x_root;
-            s.y = event.xkey.y_root;
-        } else if (event.type == ButtonPress || event.type == ButtonRelease) {
-            s.detail = event.xbutton.button;
-            s.state = event.xbutton.state;
-            s.x = event.xbutton.x_root;
-            s.y = event.xbutton.y_root;
-        } else {
-            continue;
-        }
-        seen.push_back(s);
+        if (SeenEvent s; Decode(event, s)) seen_.push_back(s);
     }
-    return seen;
+    return std::exchange(seen_, {});
+}
+
+void WatchingClient::WaitForButtonPress() {
+    for (;;) {
+        XEvent event;
+        XNextEvent(display_, &event);
+        SeenEvent s;
+        if (!Decode(event, s)) continue;
+        seen_.push_back(s);
+        if (s.type == ButtonPress) return;
+    }
 }
 
 std::string WatchingClient::Typed(const std::vector<SeenEvent>& events) {

@@ -28,6 +28,12 @@ private:
     std::string name_;
 };
 
+// Starts a program (no shell) with the test's environment, its standard
+// output and error going to `outputPath` (or nowhere); returns its pid.
+pid_t StartProgram(const std::vector<std::string>& argv, const std::string& outputPath = "");
+// Waits for it: its exit status, or 128 + the signal that ended it.
+int WaitForProgram(pid_t pid);
+
 struct SeenEvent {
     int type;           // KeyPress, KeyRelease, ButtonPress, ButtonRelease
     unsigned detail;    // keycode or button
@@ -50,6 +56,9 @@ public:
     std::vector<SeenEvent> Collect();
     // Characters typed by the key presses among the events.
     static std::string Typed(const std::vector<SeenEvent>& events);
+    // Reads events as they come (decoding keys at once, against the mapping
+    // of the moment) until the window receives a button press.
+    void WaitForButtonPress();
     // Whether any key or pointer button is down on the server.
     bool AnythingHeld();
     // The pointer, as the server reports it.
@@ -58,7 +67,10 @@ public:
     std::vector<KeySym> KeyboardMapping();
 
 private:
+    bool Decode(XEvent& event, SeenEvent& seen);
+
     Display* display_ = nullptr;
+    std::vector<SeenEvent> seen_;  // read but not yet collected
     Window window_ = 0;
 };
 

@@ -1,0 +1,90 @@
+// tessaline-play on a real X server: what a scenario types arrives in the
+// focused window, and nothing stays held when the run ends or is stopped.
+#include <signal.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include "SinkFixture.h"
+
+namespace tess::x11::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+class PlayerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_FALSE(server.name().empty()) << "Xvfb did not start";
+        client = std::make_unique<WatchingClient>(server.name());
+        ASSERT_NE(client->display(), nullptr);
+        dir_ = fs::temp_directory_path() / ("tess-play-" + std::to_string(getpid()));
+        fs::create_directories(dir_);
+        const char* display = std::getenv("DISPLAY");
+        if (display) oldDisplay_ = display;
+        setenv("DISPLAY", server.name().c_str(), 1);
+    }
+    void TearDown() override {
+        oldDisplay_.empty() ? unsetenv("DISPLAY") : setenv("DISPLAY", oldDisplay_.c_str(), 1);
+        fs::remove_all(dir_);
+    }
+    std::string Scenario(const std::string& text) {
+        const fs::path path = dir_ / "test.sf";
+        std::ofstream(path) << text;
+        return path.string();
+    }
+    std::string Output() {
+        std::ifstream in(dir_ / "output");
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+    pid_t Play(const std::string& scenario) {
+        return StartProgram({TESS_PLAY_PATH, scenario}, (dir_ / "output").string());
+    }
+
+    Xvfb server;
+    std::unique_ptr<WatchingClient> client;
+    fs::path dir_;
+    std::string oldDisplay_;
+};
+
+TEST_F(PlayerTest, TypesIntoTheFocusedWindowAndReleasesAtTheEnd) {
+    const pid_t pid = Play(Scenario("Interval 1\nCurPos 40,50\nWrite Hello, World! 123\n"
+                                    "Write é\nKeyDown #16\nMouseLDown \n"));
+    // A live client reads the borrowed key before its mapping goes back.
+    client->WaitForButtonPress();
+    EXPECT_EQ(WaitForProgram(pid), 0) << Output();
+    const auto seen = client->Collect();
+    EXPECT_EQ(WatchingClient::Typed(seen), "Hello, World! 123é");
+    EXPECT_FALSE(client->AnythingHeld());
+    int x = 0, y = 0;
+    client->Pointer(x, y);
+    EXPECT_EQ(x, 40);
+    EXPECT_EQ(y, 50);
+}
+
+TEST_F(PlayerTest, StoppedWithSigtermItReleasesWhatItHolds) {
+    const pid_t pid = Play(Scenario("Interval 1\nKeyDown #16\nKeyDown A\nMouseRDown \n"
+                                    "MouseLDown \nInterval 600000\nStop\n"));
+    client->WaitForButtonPress();  // the right button
+    client->WaitForButtonPress();  // the left one, the last held
+    client->Collect();
+    EXPECT_TRUE(client->AnythingHeld());
+    kill(pid, SIGTERM);
+    EXPECT_EQ(WaitForProgram(pid), 128 + SIGTERM);
+    EXPECT_FALSE(client->AnythingHeld());
+}
+
+TEST_F(PlayerTest, WithoutADisplayItSaysSoAndExitsWithTwo) {
+    unsetenv("DISPLAY");
+    unsetenv("WAYLAND_DISPLAY");
+    const pid_t pid = Play(Scenario("Click \n"));
+    EXPECT_EQ(WaitForProgram(pid), 2);
+    const std::string output = Output();
+    EXPECT_NE(output.find("DISPLAY"), std::string::npos) << output;
+    EXPECT_EQ(std::count(output.begin(), output.end(), '\n'), 1) << output;
+}
+
+}  // namespace
+}  // namespace tess::x11::testing
