@@ -38,10 +38,13 @@ void PlaybackTimer::SetInterval(uint32_t ms) {
     if (enabled_) Restart();
 }
 
+// An interval of 0 runs at the shortest pace: a timer that stayed enabled
+// without ticking would leave playback looking busy with no way to resume.
+int64_t PlaybackTimer::Step() const { return int64_t(std::max<uint32_t>(interval_, 1)) * kMs; }
+
 void PlaybackTimer::Restart() {
     timer_.stop();
-    if (interval_ == 0) return;
-    deadline_ = clock_() + int64_t(interval_) * kMs;
+    deadline_ = clock_() + Step();
     Arm();
 }
 
@@ -53,13 +56,13 @@ void PlaybackTimer::Arm() {
 }
 
 void PlaybackTimer::OnTimeout() {
-    if (!enabled_ || interval_ == 0) return;
+    if (!enabled_) return;
     int64_t now = clock_();
     if (now < deadline_) {
         Arm();
         return;
     }
-    const int64_t interval = int64_t(interval_) * kMs;
+    const int64_t interval = Step();
     deadline_ += interval;
     // After a long stall (a suspended machine, a blocked desktop) start
     // afresh rather than firing a burst of overdue ticks.
@@ -70,8 +73,7 @@ void PlaybackTimer::OnTimeout() {
     const uint32_t before = interval_;
     const int64_t due = deadline_;
     onTick_();
-    if (enabled_ && interval_ == before && deadline_ == due && interval_ != 0 &&
-        !timer_.isActive())
+    if (enabled_ && interval_ == before && deadline_ == due && !timer_.isActive())
         Arm();
 }
 

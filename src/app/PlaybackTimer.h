@@ -4,7 +4,7 @@
 // between firing and handling does not add up (a plain re-arming timer at
 // 1 ms manages only about 900 ticks a second). Enabling the timer or giving
 // it a new interval starts a fresh countdown; assigning an unchanged value
-// does nothing. An interval of 0 never ticks.
+// does nothing. An interval of 0 ticks at the 1 ms pace.
 #include <QObject>
 #include <QTimer>
 #include <cstdint>
@@ -32,6 +32,7 @@ public:
     void OnTimeout();
 
 private:
+    int64_t Step() const;
     void Restart();
     void Arm();
 
