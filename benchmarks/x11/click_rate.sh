@@ -17,9 +17,10 @@ command -v xdotool >/dev/null || { echo "click_rate: xdotool is not installed" >
 tmp=$(mktemp -d)
 xvfb_pid=""
 cleanup() {
-  if [ -n "${COUNTER_PID:-}" ]; then
-    kill "$COUNTER_PID" 2>/dev/null || true
-    wait "$COUNTER_PID" 2>/dev/null || true
+  # The counter ends when its input closes; only then the server goes.
+  if [ -n "${counter_pid:-}" ]; then
+    exec {COUNTER[1]}>&- 2>/dev/null || true
+    wait "$counter_pid" 2>/dev/null || true
   fi
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null || true
   rm -rf "$tmp"
@@ -33,6 +34,7 @@ read -r number <"$tmp/displayfd"
 export DISPLAY=":$number"
 
 coproc COUNTER { "$counter"; }
+counter_pid=$COUNTER_PID
 read -r ready <&"${COUNTER[0]}"
 [ "$ready" = ready ] || { echo "click_rate: the counter did not start" >&2; exit 2; }
 
