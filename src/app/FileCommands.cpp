@@ -14,7 +14,9 @@ namespace {
 
 const QString kScenarioFilter = QStringLiteral("Scenario (*.sf)");
 const QString kAllFilter = QStringLiteral("All (*.*)");
-constexpr qint64 kMaxFileSize = qint64(1) << 31;
+// Far beyond any real scenario (about 16 million lines), small enough to
+// load without exhausting memory.
+constexpr qint64 kMaxFileSize = qint64(256) << 20;
 
 QString RunDialog(QWidget* parent, bool save, const QString& lastName) {
     QFileDialog* dialog = MakeScenarioDialog(parent, save);

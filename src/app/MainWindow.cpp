@@ -160,6 +160,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     }
     timer_->SetEnabled(false);
     event->accept();
+    emit Closed();
 }
 
 void MainWindow::MarkModified() { actions_->SetModified(true); }

@@ -91,6 +91,11 @@ public:
     QWidget* MainWindowWidget() override;
     void SetCursorPanelText(const QString& text) override;
 
+signals:
+    // The window accepted a close request; the program ends with it, even
+    // while the editor or the about box is still open.
+    void Closed();
+
 protected:
     void closeEvent(QCloseEvent* event) override;  // FormCloseQuery
 

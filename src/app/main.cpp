@@ -43,6 +43,8 @@ int main(int argc, char** argv) {
     QApplication::setDesktopFileName(QStringLiteral("tessaline"));
 
     tess::MainWindow window(*sink);
+    QObject::connect(&window, &tess::MainWindow::Closed, &app, &QApplication::quit,
+                     Qt::QueuedConnection);
     QString placementError;
     try {
         window.RestorePlacement();

@@ -1,6 +1,5 @@
 # The main window (library tess_app) and the program `tessaline`.
 # Included from src/app/CMakeLists.txt when Qt is available.
-set(CMAKE_AUTOMOC ON)
 
 add_library(tess_app STATIC
   ${CMAKE_CURRENT_LIST_DIR}/ButtonBar.cpp

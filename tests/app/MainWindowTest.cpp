@@ -301,9 +301,12 @@ TEST_F(MainWindowTest, ModifiedFlagFollowsEditsSavesAndLoads) {
 }
 
 TEST_F(MainWindowTest, CloseSequence) {
+    int closed = 0;
+    QObject::connect(window.get(), &MainWindow::Closed, [&] { ++closed; });
     // Unmodified: closes without a question.
     EXPECT_TRUE(window->close());
     EXPECT_TRUE(boxes.seen.empty());
+    EXPECT_EQ(closed, 1);
 
     window->show();
     window->MarkModified();
@@ -317,6 +320,7 @@ TEST_F(MainWindowTest, CloseSequence) {
 
     boxes.Queue({"Esc"});
     EXPECT_FALSE(window->close());
+    EXPECT_EQ(closed, 1);
 
     boxes.Queue({"&Yes"});
     dialogs.answers = {""};  // Yes, then the dialog is cancelled: stay open

@@ -1,6 +1,5 @@
 # Window tests: the real main window on the offscreen platform, with a
 # recording sink and a temporary config directory.
-set(CMAKE_AUTOMOC ON)
 add_library(tess_window_test_support STATIC
   ${CMAKE_CURRENT_LIST_DIR}/WindowTestSupport.cpp)
 target_link_libraries(tess_window_test_support PUBLIC tess_app tess_platform Qt6::Test)
