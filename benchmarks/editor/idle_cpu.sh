@@ -23,9 +23,11 @@ work=$(mktemp -d)
 xvfb_pid=
 app_pid=
 cleanup() {
-    [[ -n $app_pid ]] && kill "$app_pid" 2>/dev/null && wait "$app_pid" 2>/dev/null
-    [[ -n $xvfb_pid ]] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
+    local rc=$?
+    [[ -n $app_pid ]] && kill "$app_pid" 2>/dev/null && wait "$app_pid" 2>/dev/null || true
+    [[ -n $xvfb_pid ]] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null || true
     rm -rf "$work"
+    exit "$rc"
 }
 trap cleanup EXIT
 
@@ -55,6 +57,7 @@ app0=$(ticks "$app_pid"); x0=$(ticks "$xvfb_pid"); t0=$(date +%s.%N)
 sleep "$seconds"
 app1=$(ticks "$app_pid"); x1=$(ticks "$xvfb_pid"); t1=$(date +%s.%N)
 
+status=0
 awk -v a0="$app0" -v a1="$app1" -v x0="$x0" -v x1="$x1" -v t0="$t0" -v t1="$t1" -v hz="$hz" '
 BEGIN {
     wall = t1 - t0
@@ -63,4 +66,5 @@ BEGIN {
     printf "program:  %.3f s CPU = %.2f%% of one core\n", app, 100 * app / wall
     printf "X server: %.3f s CPU = %.2f%% of one core\n", xs, 100 * xs / wall
     exit (100 * app / wall < 1.0) ? 0 : 1
-}'
+}' || status=$?
+exit "$status"
