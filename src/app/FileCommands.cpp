@@ -4,6 +4,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <algorithm>
 
 #include "app/MessageBoxes.h"
 #include "app/ScenarioList.h"
@@ -89,8 +90,16 @@ bool WriteScenarioLines(const QString& path, const std::vector<std::string>& lin
                         QString& error) {
     QSaveFile file(path);
     const std::string text = EncodeScenario(lines);
-    bool ok = file.open(QIODevice::WriteOnly) &&
-              file.write(text.data(), qint64(text.size())) == qint64(text.size());
+    // Unbuffered, so that a write cut short (a full disk, a size limit) shows
+    // here: through the buffer a partial write would pass unnoticed and the
+    // commit would replace the old file with a truncated one.
+    bool ok = file.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
+    qint64 done = 0;
+    while (ok && done < qint64(text.size())) {
+        qint64 n = file.write(text.data() + done, qint64(text.size()) - done);
+        ok = n > 0;
+        done += std::max<qint64>(n, 0);
+    }
     if (ok && file.commit()) return true;
     error = QStringLiteral("Could not save the scenario to '%1': %2.\nThe file was left as it was.")
                 .arg(path, file.errorString());

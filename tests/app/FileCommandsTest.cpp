@@ -4,6 +4,8 @@
 
 #include <QFile>
 #include <QFileDialog>
+#include <csignal>
+#include <sys/resource.h>
 
 #include "WindowTestSupport.h"
 #include "app/MainActions.h"
@@ -97,15 +99,24 @@ TEST_F(FileCommandsTest, FailedSaveKeepsTheOldFileAndSaysWhichAndWhy) {
     ASSERT_EQ(boxes.seen.size(), 1u);
     EXPECT_TRUE(boxes.seen[0].text.contains(TempPath("no-such-folder/x.sf")));
     EXPECT_TRUE(window->IsModified());
-    // ...and a read-only folder keeps its file as it was.
-    if (geteuid() != 0) {
-        QFile::setPermissions(temp_.path(), QFile::ReadOwner | QFile::ExeOwner);
-        boxes.Queue({"OK"});
-        Save("keep.sf");
-        QFile::setPermissions(temp_.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        EXPECT_EQ(ReadBytes("keep.sf"), "old\n");
-        EXPECT_TRUE(window->IsModified());
-    }
+    // ...and a write cut short (a file size limit, which binds root too)
+    // leaves the old file as it was.
+    rlimit saved{};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    rlimit small = saved;
+    small.rlim_cur = 64;
+    auto oldHandler = signal(SIGXFSZ, SIG_IGN);
+    setrlimit(RLIMIT_FSIZE, &small);
+    boxes.Queue({"OK"});
+    Save("keep.sf");
+    setrlimit(RLIMIT_FSIZE, &saved);
+    signal(SIGXFSZ, oldHandler);
+    EXPECT_EQ(ReadBytes("keep.sf"), "old\n");
+    EXPECT_TRUE(window->IsModified());
+    ASSERT_EQ(boxes.seen.size(), 2u);
+    EXPECT_TRUE(boxes.seen[1].text.contains(TempPath("keep.sf")));
+    EXPECT_TRUE(boxes.seen[1].text.contains("left as it was"));
+    EXPECT_EQ(QDir(temp_.path()).entryList(QDir::Files), QStringList({"keep.sf"}));
 }
 
 TEST_F(FileCommandsTest, DialogsHaveTheirTitlesAndFilters) {
