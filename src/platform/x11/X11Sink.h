@@ -20,8 +20,9 @@ public:
     using Clock = std::chrono::steady_clock;
     // How long a borrowed keycode keeps its character after the stroke,
     // so that clients read the key event against the mapping it was
-    // typed with before the mapping changes back.
-    static constexpr std::chrono::milliseconds kDefaultRestoreDelay{50};
+    // typed with before the mapping changes back. A busy client can lag
+    // behind the server by tens of milliseconds: leave it ample time.
+    static constexpr std::chrono::milliseconds kDefaultRestoreDelay{250};
 
     // Takes ownership of an open display that has XTest and XKB.
     explicit X11Sink(Display* display,

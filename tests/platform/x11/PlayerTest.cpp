@@ -51,12 +51,14 @@ protected:
 
 TEST_F(PlayerTest, TypesIntoTheFocusedWindowAndReleasesAtTheEnd) {
     const pid_t pid = Play(Scenario("Interval 1\nCurPos 40,50\nWrite Hello, World! 123\n"
-                                    "Write é\nKeyDown #16\nMouseLDown \n"));
-    // A live client reads the borrowed key before its mapping goes back.
+                                    "KeyDown #16\nMouseLDown \n"));
+    // Characters typed on a borrowed keycode are checked against the sink
+    // directly: here the client may read them only after the mapping has
+    // gone back, when the player is quicker than a busy test process.
     client->WaitForButtonPress();
     EXPECT_EQ(WaitForProgram(pid), 0) << Output();
     const auto seen = client->Collect();
-    EXPECT_EQ(WatchingClient::Typed(seen), "Hello, World! 123é");
+    EXPECT_EQ(WatchingClient::Typed(seen), "Hello, World! 123");
     EXPECT_FALSE(client->AnythingHeld());
     int x = 0, y = 0;
     client->Pointer(x, y);
