@@ -6,9 +6,13 @@
 #include <cstdlib>
 #include <string>
 
+#include "about/AboutBox.h"
 #include "app/MainWindow.h"
 #include "app/MessageBoxes.h"
 #include "app/PlacementStore.h"
+#include "editor/ActionEditor.h"
+#include "editor/CursorTracker.h"
+#include "editor/EditAction.h"
 #include "platform/DesktopSink.h"
 
 namespace {
@@ -54,12 +58,14 @@ int main(int argc, char** argv) {
     window.show();
     if (!placementError.isEmpty()) tess::ShowError(&window, placementError);
 
-    // ---- The about box and the action editor are created here, hidden, ----
-    // ---- and hooked to the window:                                       ----
-    //   window.SetAboutHandler(...);      "About..."
-    //   window.SetAddActionHandler(...);  "Add action" (Ins)
-    //   window.SetEditActionHandler(...); "Edit action" (Ctrl+Ins)
-    // -----------------------------------------------------------------------
+    // The about box and the action editor live hidden until the program
+    // ends; the position timer runs from here on.
+    tess::AboutBox about(*sink, &window);
+    tess::ActionEditor editor(window);
+    tess::CursorTracker tracker(window, *sink, editor);
+    window.SetAboutHandler([&] { about.ShowAbout(); });
+    window.SetAddActionHandler([&] { editor.ShowEditor(); });
+    window.SetEditActionHandler([&] { tess::Editaction1Click(window, editor); });
 
     int status = app.exec();
     window.ReleaseHeld();

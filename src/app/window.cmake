@@ -24,7 +24,7 @@ target_include_directories(tess_app PUBLIC ${PROJECT_SOURCE_DIR}/src)
 target_link_libraries(tess_app PUBLIC Qt6::Widgets tess_playback tess_script tess_settings)
 
 add_executable(tessaline ${CMAKE_CURRENT_LIST_DIR}/main.cpp)
-target_link_libraries(tessaline PRIVATE tess_app tess_desktop)
+target_link_libraries(tessaline PRIVATE tess_app tess_editor tess_about tess_desktop)
 set_target_properties(tessaline PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
 
 install(TARGETS tessaline RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})

@@ -127,9 +127,14 @@ void PlaybackEngine::Timer1Timer() {
         } catch (...) {
         }
     }
+    // What the tick sent reaches the system before the next event is handled.
+    impl_->sink.Flush();
 }
 
-void PlaybackEngine::ReleaseHeld() { impl_->held.ReleaseAll(impl_->sink); }
+void PlaybackEngine::ReleaseHeld() {
+    impl_->held.ReleaseAll(impl_->sink);
+    impl_->sink.Flush();
+}
 
 int32_t PlaybackEngine::CurrentLine() const { return impl_->currentLine; }
 

@@ -28,7 +28,6 @@ PlayOutcome Player::Play(int32_t start, const PlaySettings& settings) {
         }
         engine_.Timer1Timer();
         ++ticks;
-        sink_.Flush();
         if (!settings.paced) continue;
         const Clock::time_point now = Clock::now();
         if (host_.CountdownRestarts() != restarts) {
@@ -44,7 +43,6 @@ PlayOutcome Player::Play(int32_t start, const PlaySettings& settings) {
     }
     const bool halted = !host_.TimerEnabled() && host_.pauseShown;
     engine_.ReleaseHeld();
-    sink_.Flush();
     if (StopSignals::Received() != 0) return PlayOutcome::Interrupted;
     if (halted) return PlayOutcome::ErrorHalt;
     return host_.TimerEnabled() ? PlayOutcome::TickLimit : PlayOutcome::Stopped;
