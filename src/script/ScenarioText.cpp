@@ -24,7 +24,10 @@ std::vector<std::string> DecodeScenario(std::string_view bytes) {
         const bool lastWithoutEnd = end == std::string_view::npos;
         if (lastWithoutEnd) end = bytes.size();
         std::size_t textEnd = end;
-        if (!lastWithoutEnd && textEnd > start && bytes[textEnd - 1] == '\r') --textEnd;
+        // A carriage return before the line end belongs to it. So does one
+        // closing a last line without a line feed (a CRLF file cut short):
+        // kept as text, it would be lost the next time the file is saved.
+        if (textEnd > start && bytes[textEnd - 1] == '\r') --textEnd;
         lines.emplace_back(bytes.substr(start, textEnd - start));
         start = end + 1;
     }

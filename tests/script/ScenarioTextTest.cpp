@@ -48,6 +48,15 @@ TEST(ScenarioText, RoundTripKeepsEveryLine) {
     EXPECT_EQ(DecodeScenario(EncodeScenario({""})), Lines{""});
 }
 
+TEST(ScenarioText, SavingWhatWasReadKeepsTheLines) {
+    // A last line that ends in a carriage return without a line feed.
+    for (const char* bytes : {"a\r\nb\r", "\x88\xff\r", "\r"}) {
+        const Lines lines = DecodeScenario(bytes);
+        EXPECT_EQ(DecodeScenario(EncodeScenario(lines)), lines) << bytes;
+    }
+    EXPECT_EQ(DecodeScenario("a\r\nb\r"), (Lines{"a", "b"}));
+}
+
 class ScenarioFileTest : public ::testing::Test {
 protected:
     void SetUp() override {
