@@ -36,11 +36,14 @@ std::vector<std::string> DecodeScenario(std::string_view bytes) {
 
 std::string EncodeScenario(const std::vector<std::string>& lines) {
     std::size_t size = 0;
-    for (const auto& line : lines) size += line.size() + 1;
+    for (const auto& line : lines) size += line.size() + 2;
     std::string out;
     out.reserve(size);
     for (const auto& line : lines) {
         out += line;
+        // Reading drops one carriage return before a line feed, so a line
+        // that ends in one gets a CRLF end and comes back whole.
+        if (!line.empty() && line.back() == '\r') out += '\r';
         out += '\n';
     }
     return out;

@@ -57,6 +57,14 @@ TEST(ScenarioText, SavingWhatWasReadKeepsTheLines) {
     EXPECT_EQ(DecodeScenario("a\r\nb\r"), (Lines{"a", "b"}));
 }
 
+TEST(ScenarioText, LineEndingInACarriageReturnSurvivesASave) {
+    const Lines lines = {"Write a\r", "\r", "b"};
+    EXPECT_EQ(EncodeScenario(lines), "Write a\r\r\n\r\r\nb\n");
+    EXPECT_EQ(DecodeScenario(EncodeScenario(lines)), lines);
+    const Lines read = DecodeScenario("\r\n\xf8\r\r\n\xf8");
+    EXPECT_EQ(DecodeScenario(EncodeScenario(read)), read);
+}
+
 class ScenarioFileTest : public ::testing::Test {
 protected:
     void SetUp() override {
