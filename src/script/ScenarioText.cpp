@@ -10,8 +10,14 @@
 
 namespace tess {
 
+namespace {
+
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+}  // namespace
+
 std::vector<std::string> DecodeScenario(std::string_view bytes) {
-    if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
+    if (bytes.starts_with(kByteOrderMark)) bytes.remove_prefix(3);
     std::string converted;
     if (!IsValidUtf8(bytes)) {
         converted = Windows1252ToUtf8(bytes);
@@ -38,7 +44,10 @@ std::string EncodeScenario(const std::vector<std::string>& lines) {
     std::size_t size = 0;
     for (const auto& line : lines) size += line.size() + 2;
     std::string out;
-    out.reserve(size);
+    out.reserve(size + 3);
+    // Reading drops a byte order mark at the start of the file; a first line
+    // that begins with that character gets one in front to drop instead.
+    if (!lines.empty() && lines.front().starts_with(kByteOrderMark)) out += kByteOrderMark;
     for (const auto& line : lines) {
         out += line;
         // Reading drops one carriage return before a line feed, so a line

@@ -13,7 +13,8 @@ namespace tess {
 // order mark at the very start is dropped.
 std::vector<std::string> DecodeScenario(std::string_view bytes);
 
-// Every line followed by "\n" ("\r\n" after a line that ends in "\r").
+// Every line followed by "\n" ("\r\n" after a line that ends in "\r"); a
+// byte order mark first when the first line begins with U+FEFF.
 std::string EncodeScenario(const std::vector<std::string>& lines);
 
 // Reads a whole file. On failure returns false and sets `error` to one line

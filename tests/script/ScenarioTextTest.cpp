@@ -65,6 +65,13 @@ TEST(ScenarioText, LineEndingInACarriageReturnSurvivesASave) {
     EXPECT_EQ(DecodeScenario(EncodeScenario(read)), read);
 }
 
+TEST(ScenarioText, FirstLineStartingWithAByteOrderMarkSurvivesASave) {
+    const Lines read = DecodeScenario("\xEF\xBB\xBF\xEF\xBB\xBFWrite x\n");
+    EXPECT_EQ(read, Lines{"\xEF\xBB\xBFWrite x"});
+    EXPECT_EQ(DecodeScenario(EncodeScenario(read)), read);
+    EXPECT_EQ(EncodeScenario({"Write x", "\xEF\xBB\xBF"}), "Write x\n\xEF\xBB\xBF\n");
+}
+
 class ScenarioFileTest : public ::testing::Test {
 protected:
     void SetUp() override {
