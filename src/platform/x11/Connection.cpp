@@ -2,7 +2,11 @@
 #include <X11/XKBlib.h>
 #include <X11/extensions/XTest.h>
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <mutex>
 #include <utility>
@@ -33,7 +37,20 @@ int OnError(Display* display, XErrorEvent* event) {
     return gPrevious ? gPrevious(display, event) : 0;
 }
 
+int OnServerLost(Display* display) {
+    std::string line = std::string(program_invocation_short_name) +
+                       ": lost the connection to the X server";
+    if (display && DisplayString(display)) line += std::string(" at \"") + DisplayString(display) + "\"";
+    line += "\n";
+    std::fflush(stdout);
+    [[maybe_unused]] ssize_t n = ::write(STDERR_FILENO, line.data(), line.size());
+    // Exit handlers could reach for the dead connection again; skip them.
+    ::_exit(kServerLostStatus);
+}
+
 }  // namespace
+
+void HandleServerLoss() { XSetIOErrorHandler(OnServerLost); }
 
 void WatchForErrors(Display* display) {
     std::lock_guard lock(gMutex);

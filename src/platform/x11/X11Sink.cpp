@@ -15,6 +15,7 @@ namespace tess::x11 {
 
 X11Sink::X11Sink(Display* display, std::chrono::milliseconds restoreDelay)
     : display_(display), root_(DefaultRootWindow(display)), restoreDelay_(restoreDelay) {
+    HandleServerLoss();
     WatchForErrors(display_);
     int opcode = 0, error = 0, major = XkbMajorVersion, minor = XkbMinorVersion;
     XkbQueryExtension(display_, &opcode, &xkbEventBase_, &error, &major, &minor);
@@ -69,6 +70,7 @@ void X11Sink::HandleEvent(const XEvent& event) {
 }
 
 void X11Sink::PollEvents(bool readSocket) {
+    HandleServerLoss();
     while (XEventsQueued(display_, readSocket ? QueuedAfterFlush : QueuedAlready) > 0) {
         XEvent event;
         XNextEvent(display_, &event);
