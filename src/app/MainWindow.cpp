@@ -2,11 +2,16 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QDateTime>
+#include <QDir>
+#include <QStandardPaths>
 #include <QStatusBar>
 #include <QVBoxLayout>
+#include <cstring>
 #include <stdexcept>
 
 #include "app/ButtonBar.h"
@@ -161,6 +166,36 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     timer_->SetEnabled(false);
     event->accept();
     emit Closed();
+}
+
+QString MainWindow::EndBySignal(int signal) {
+    timer_->SetEnabled(false);
+    try {
+        std::unique_ptr<SettingsTree> tree = settings_();
+        tess::StorePlacement(*this, *tree);
+    } catch (const PlacementError&) {
+        // Nobody is there to tell; the placement simply stays as it was.
+    }
+    QString line = QStringLiteral("ended by signal %1 (%2)").arg(signal).arg(
+        QString::fromLocal8Bit(strsignal(signal)));
+    if (IsModified()) {
+        const QString dir =
+            QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+            QStringLiteral("/tessaline-0003");
+        const QString path =
+            dir + QStringLiteral("/unsaved-%1-%2.sf")
+                      .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss")))
+                      .arg(QCoreApplication::applicationPid());
+        QString error;
+        if (QDir().mkpath(dir) && WriteScenarioLines(path, ListBox1->Model().Lines(), error)) {
+            MarkUnmodified();
+            line += QStringLiteral("; the unsaved scenario was kept in '%1'").arg(path);
+        } else {
+            line += QStringLiteral("; the unsaved scenario could not be kept in '%1'").arg(path);
+        }
+    }
+    hide();
+    return line;
 }
 
 void MainWindow::MarkModified() { actions_->SetModified(true); }

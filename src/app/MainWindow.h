@@ -53,6 +53,11 @@ public:
     bool IsModified() const;
     // Releases what playback holds pressed; called when the program ends.
     void ReleaseHeld();
+    // Ends the window for a termination signal: no prompts; playback stops,
+    // the placement is stored (quietly), and a modified scenario is kept in a
+    // file of its own under the user's data folder rather than dropped.
+    // Returns the line that tells what happened; the caller ends the program.
+    QString EndBySignal(int signal);
 
     // The parts, for the tests and the benchmarks.
     ScenarioList* ListBox1;

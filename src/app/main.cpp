@@ -2,6 +2,8 @@
 // stored placement, then the about box and the action editor, then the
 // event loop until the main window closes.
 #include <QApplication>
+#include <QSocketNotifier>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -15,7 +17,29 @@
 #include "editor/EditAction.h"
 #include "platform/DesktopSink.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 namespace {
+
+// SIGTERM, SIGINT and SIGHUP end the program through the event loop: the
+// handler only writes the signal's number into a pipe, so whatever runs at
+// that moment (a save, say) completes before the window reacts.
+int gSignalPipe[2] = {-1, -1};
+
+extern "C" void OnEndSignal(int signal) {
+    const unsigned char byte = static_cast<unsigned char>(signal);
+    [[maybe_unused]] const ssize_t n = ::write(gSignalPipe[1], &byte, 1);
+}
+
+void InstallEndSignals() {
+    if (::pipe2(gSignalPipe, O_CLOEXEC | O_NONBLOCK) != 0) return;
+    struct sigaction action {};
+    action.sa_handler = OnEndSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (int signal : {SIGTERM, SIGINT, SIGHUP}) ::sigaction(signal, &action, nullptr);
+}
 
 bool HasDisplay() {
     // An explicitly chosen platform plugin (offscreen, say) needs no display.
@@ -35,6 +59,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "tessaline: no display to open a window on (DISPLAY is not set)\n");
         return 2;
     }
+    InstallEndSignals();
     std::string reason;
     std::unique_ptr<tess::InputSink> sink = tess::CreateDesktopSink(reason);
     if (!sink) {
@@ -66,6 +91,21 @@ int main(int argc, char** argv) {
     window.SetAboutHandler([&] { about.ShowAbout(); });
     window.SetAddActionHandler([&] { editor.ShowEditor(); });
     window.SetEditActionHandler([&] { tess::Editaction1Click(window, editor); });
+
+    // A signal ends the program without prompts; playback's held keys and
+    // buttons are released below like at any other end.
+    std::unique_ptr<QSocketNotifier> signalNotifier;
+    if (gSignalPipe[0] >= 0) {
+        signalNotifier = std::make_unique<QSocketNotifier>(gSignalPipe[0], QSocketNotifier::Read);
+        QObject::connect(signalNotifier.get(), &QSocketNotifier::activated, &window, [&] {
+            unsigned char signal = 0;
+            if (::read(gSignalPipe[0], &signal, 1) != 1) return;
+            signalNotifier->setEnabled(false);
+            const QString line = window.EndBySignal(signal);
+            std::fprintf(stderr, "tessaline: %s\n", line.toLocal8Bit().constData());
+            QApplication::exit(128 + signal);
+        });
+    }
 
     int status = app.exec();
     window.ReleaseHeld();
