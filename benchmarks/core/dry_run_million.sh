@@ -4,6 +4,7 @@
 set -euo pipefail
 player=${1:?usage: dry_run_million.sh PATH/TO/tessaline-play [LINES]}
 lines=${2:-1000000}
+[ -x /usr/bin/time ] || { echo "dry_run_million: GNU time (/usr/bin/time, Debian package time) is missing" >&2; exit 2; }
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 

@@ -1,6 +1,6 @@
 // Measures the program on an X server: the time from starting it to its
 // main window being mapped, then its CPU use while it sits idle.
-//   tess_startup_probe PROGRAM [IDLE_SECONDS]
+//   tess_startup_probe PROGRAM [IDLE_SECONDS]   (default 10; 0: start-up only)
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
@@ -93,15 +93,19 @@ int main(int argc, char** argv) {
         return 1;
     }
     std::printf("startup_to_window_shown_ms %.1f\n", startupMs);
+    std::fflush(stdout);
 
-    std::this_thread::sleep_for(std::chrono::seconds(2));  // let start-up work settle
-    double cpu0 = CpuSeconds(pid);
-    Clock::time_point idle0 = Clock::now();
-    std::this_thread::sleep_for(std::chrono::seconds(idleSeconds));
-    double cpu1 = CpuSeconds(pid);
-    double wall = std::chrono::duration<double>(Clock::now() - idle0).count();
-    std::printf("idle_cpu_percent_of_one_core %.2f (over %.0f s)\n", 100.0 * (cpu1 - cpu0) / wall,
-                wall);
+    // IDLE_SECONDS 0 measures the start-up alone.
+    if (idleSeconds > 0) {
+        std::this_thread::sleep_for(std::chrono::seconds(2));  // let start-up work settle
+        double cpu0 = CpuSeconds(pid);
+        Clock::time_point idle0 = Clock::now();
+        std::this_thread::sleep_for(std::chrono::seconds(idleSeconds));
+        double cpu1 = CpuSeconds(pid);
+        double wall = std::chrono::duration<double>(Clock::now() - idle0).count();
+        std::printf("idle_cpu_percent_of_one_core %.2f (over %.0f s)\n",
+                    100.0 * (cpu1 - cpu0) / wall, wall);
+    }
     kill(pid, SIGTERM);
     waitpid(pid, nullptr, 0);
     XCloseDisplay(display);

@@ -1,9 +1,12 @@
 // The cost of one action from the tick to the server: the sink's calls for
 // the line, then the end-of-tick Flush (a round trip with XSync), on a
-// private Xvfb.
+// private Xvfb, or on the display named by TESS_BENCH_DISPLAY (benchmarks/run
+// passes the Xvfb it started for the whole run).
 #include <benchmark/benchmark.h>
 
+#include <cstdlib>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "XTestServer.h"
@@ -16,11 +19,18 @@ using tess::x11::X11Sink;
 using tess::x11::testing::Xvfb;
 
 struct Desktop {
-    Xvfb server;
+    std::optional<Xvfb> server;
     std::unique_ptr<X11Sink> sink;
     Desktop() {
+        std::string name;
+        if (const char* given = std::getenv("TESS_BENCH_DISPLAY"); given && *given) {
+            name = given;
+        } else {
+            server.emplace();
+            name = server->name();
+        }
         std::string error;
-        if (!server.name().empty()) sink = OpenX11Sink(server.name().c_str(), error);
+        if (!name.empty()) sink = OpenX11Sink(name.c_str(), error);
     }
 };
 
