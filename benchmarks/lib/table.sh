@@ -47,12 +47,12 @@ pretty_ns() {
     else printf "%.1f ms", t / 1e6 }'
 }
 
-# under_row STEP BENCHMARK LABEL LIMIT_NS TARGET: a time that must stay
-# below a limit.
+# under_row STEP BENCHMARK LABEL LIMIT_NS TARGET [PEER]: a time that must
+# stay below a limit.
 under_row() {
   local ns
   if ns=$(to_unit "$work/$1.out" "$2" ns); then
-    row "$3" "$(pretty_ns "$ns")" "$5" "" "$(verdict_below "$ns" "$4")"
+    row "$3" "$(pretty_ns "$ns")" "$5" "${6:-}" "$(verdict_below "$ns" "$4")"
   else
     missing "$3" "$5"
   fi

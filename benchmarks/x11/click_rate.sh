@@ -3,6 +3,7 @@
 # N 'Click ' lines, then xdotool clicking N times with a 1 ms delay. An
 # XInput2 raw-event listener counts the presses the server delivered; the
 # rate comes from the server's own timestamps of the first and last press.
+# Last, xdotool clicks N times without a pause, for its cost of one click.
 # Usage: benchmarks/x11/click_rate.sh [BUILD_DIR] (N from $CLICKS, 10000)
 # With TESS_BENCH_DISPLAY set (":N", an Xvfb nobody else uses) it clicks
 # there instead of starting its own server.
@@ -66,3 +67,5 @@ measure() {
 
 measure tessaline-play "$play" "$tmp/clicks.sf"
 measure xdotool xdotool click --repeat "$clicks" --delay 1 1
+# xdotool without a pause: its own cost of one click, server span / clicks.
+measure xdotool-burst xdotool click --repeat "$clicks" --delay 0 1
