@@ -22,6 +22,7 @@ verdict_both() { [[ $1 == met && $2 == met ]] && echo met || echo MISSED; }
 # csv_value FILE BENCHMARK COLUMN: the column of the benchmark's row (the
 # name may carry /iterations:3/real_time and the like).
 csv_value() {
+  [[ -r $1 ]] || return 1
   awk -F, -v want="$2" -v col="$3" '
     $1 == "name" { for (i = 1; i <= NF; i++) { h = $i; gsub(/"/, "", h); at[h] = i }; next }
     { n = $1; gsub(/"/, "", n)
