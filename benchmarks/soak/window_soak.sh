@@ -77,17 +77,29 @@ still_running=no; [[ $p1 != "$p2" ]] && still_running=yes
 [[ $(panel 200 180) == "$running_panel" ]] && panel_same=yes || panel_same=no
 
 # Stop: the square button at the right end of the button bar.
-xdotool mousemove 392 $((300 - 22 - 12)) click 1; sleep 0.5
-[[ $(panel 200 180) != "$running_panel" ]] && panel_changed=yes || panel_changed=no
+# Each check below gives a busy program up to 5 s to show the change.
+until_panel() {  # until_panel x width =|!= checksum
+    for _ in $(seq 50); do
+        local now; now=$(panel "$1" "$2")
+        if [[ $3 == "=" ]]; then [[ $now == "$4" ]] && return 0; else [[ $now != "$4" ]] && return 0; fi
+        sleep 0.1
+    done
+    return 1
+}
+xdotool mousemove 392 $((300 - 22 - 12)) click 1
+until_panel 200 180 '!=' "$running_panel" && panel_changed=yes || panel_changed=no
 held=$("$work/xstate" held)
 shot 2-stopped
 
 # The cursor panel follows the pointer.
-xdotool mousemove 300 400; sleep 0.3; a=$(panel 0 150)
-xdotool mousemove 301 400; sleep 0.3; b=$(panel 0 150)
-shot 3-moved
-xdotool mousemove 300 400; sleep 0.3; c=$(panel 0 150)
-follows=no; [[ $a != "$b" && $a == "$c" ]] && follows=yes
+xdotool mousemove 300 400; sleep 0.5; a=$(panel 0 150)
+follows=no
+xdotool mousemove 301 400
+if until_panel 0 150 '!=' "$a"; then
+    shot 3-moved
+    xdotool mousemove 300 400
+    until_panel 0 150 '=' "$a" && follows=yes
+fi
 
 awk -v tol="$tolerance" -v secs="$seconds" '{ s[NR] = $1 }
 END {
