@@ -70,6 +70,12 @@ bool ReadFileBytes(const std::string& path, std::string& bytes, std::string& err
         error = path + ": is a directory, not a scenario file";
         return false;
     }
+    // A pipe would wait for a writer and a device may never end: only a
+    // plain file holds a scenario.
+    if (status.type() != fs::file_type::regular && status.type() != fs::file_type::none) {
+        error = path + ": is not a plain file, not a scenario file";
+        return false;
+    }
     std::FILE* file = std::fopen(path.c_str(), "rb");
     if (!file) {
         error = path + ": cannot be read (" + std::strerror(errno) + ")";

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "script/ScenarioText.h"
@@ -111,6 +112,13 @@ TEST_F(ScenarioFileTest, ReadErrorsNameTheFileAndTheReason) {
     EXPECT_NE(error.find("no such file"), std::string::npos);
     EXPECT_FALSE(ReadScenarioFile(dir_.string(), read, error));
     EXPECT_NE(error.find("directory"), std::string::npos);
+    // A pipe would wait for a writer, a device would never end.
+    ASSERT_EQ(::mkfifo(Path("pipe.sf").c_str(), 0600), 0);
+    EXPECT_FALSE(ReadScenarioFile(Path("pipe.sf"), read, error));
+    EXPECT_NE(error.find("not a plain file"), std::string::npos);
+    std::filesystem::create_symlink("/dev/zero", Path("zero.sf"));
+    EXPECT_FALSE(ReadScenarioFile(Path("zero.sf"), read, error));
+    EXPECT_NE(error.find("zero.sf"), std::string::npos);
     EXPECT_EQ(read, Lines{"kept"});
     if (::geteuid() != 0) {
         std::ofstream(Path("locked.sf")) << "Click\n";
