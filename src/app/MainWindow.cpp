@@ -60,11 +60,20 @@ MainWindow::MainWindow(InputSink& sink, SettingsFactory settings, FileDialogs* d
 
     StatusPanel0 = new QLabel(QStringLiteral(" Cursor position: "));
     StatusPanel1 = new QLabel;
-    StatusPanel0->setMinimumWidth(140);
-    StatusPanel1->setMinimumWidth(50);
+    // The position panel is 140 pixels wide, or as wide as a four-digit
+    // position needs in this desktop's font, so the coordinates are never
+    // cut off. The state panel takes what is left and clips its text rather
+    // than draw over the position when the window is narrow.
+    const int positionWidth = StatusPanel0->fontMetrics().horizontalAdvance(
+                                  QStringLiteral(" Cursor position: -0000,-0000")) + 8;
+    StatusPanel0->setFixedWidth(std::max(140, positionWidth));
+    StatusPanel1->setMinimumWidth(0);
     statusBar()->addWidget(StatusPanel0);
     statusBar()->addWidget(StatusPanel1, 1);
     statusBar()->setFixedHeight(std::max(18, statusBar()->sizeHint().height()));
+    // A new window opens wide enough for both panels (the state panel's 50
+    // pixels and the size grip); a stored placement overrides this.
+    resize(std::max(width(), StatusPanel0->width() + 50 + 24), height());
     cursorText_ = StatusPanel0->text();
 
     if (!dialogs) {
