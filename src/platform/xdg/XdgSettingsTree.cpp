@@ -40,6 +40,16 @@ bool WriteAll(int fd, const std::string& data) {
     return true;
 }
 
+// The key at a normalized path, made with any missing parents.
+XdgSettingsTree::Key& AddKey(XdgSettingsTree::Tree& tree, const std::string& path) {
+    for (size_t pos = path.find('\\', 1);; pos = path.find('\\', pos + 1)) {
+        std::string parent = path.substr(0, pos);
+        XdgSettingsTree::Key& k = tree[SettingsLower(parent)];
+        if (k.path.empty()) k.path = parent;
+        if (pos == std::string::npos) return k;
+    }
+}
+
 }  // namespace
 
 SettingsCategory CategoryOf(uint32_t typeCode) {
@@ -155,7 +165,7 @@ SettingsStatus XdgSettingsTree::OpenKey(std::string_view path, SettingsAccess ac
     if (access == SettingsAccess::AllAccess && !DirectoryWritable())
         return SettingsStatus::AccessDenied;
     key = nextHandle_++;
-    handles_[key] = Handle{lower, access};
+    handles_[key] = Handle{lower, access, normalized};
     return SettingsStatus::Ok;
 }
 
@@ -167,16 +177,11 @@ SettingsStatus XdgSettingsTree::CreateKey(std::string_view path, SettingsKey& ke
     if (state_ == FileState::Unreadable) return SettingsStatus::AccessDenied;
     std::string lower = SettingsLower(normalized);
     if (!normalized.empty() && !tree_.count(lower)) {
-        for (size_t pos = normalized.find('\\', 1);; pos = normalized.find('\\', pos + 1)) {
-            std::string parent = normalized.substr(0, pos);
-            Key& k = tree_[SettingsLower(parent)];
-            if (k.path.empty()) k.path = parent;
-            if (pos == std::string::npos) break;
-        }
+        AddKey(tree_, normalized);
         if (SettingsStatus s = Save(); s != SettingsStatus::Ok) return s;
     }
     key = nextHandle_++;
-    handles_[key] = Handle{lower, SettingsAccess::AllAccess};
+    handles_[key] = Handle{lower, SettingsAccess::AllAccess, normalized};
     return SettingsStatus::Ok;
 }
 
@@ -209,14 +214,13 @@ SettingsStatus XdgSettingsTree::SetValue(SettingsKey key, std::string_view name,
     if (h == handles_.end() || h->second.access != SettingsAccess::AllAccess)
         return SettingsStatus::InvalidHandle;
     if (size > (1u << 20) || (size && !data)) return SettingsStatus::InvalidName;
-    // Start from what is on disk now, so another copy's keys are kept.
-    std::string lower = h->second.key;
-    std::string displayPath;
-    if (auto k = tree_.find(lower); k != tree_.end()) displayPath = k->second.path;
+    // Start from what is on disk now, so another copy's keys are kept. The
+    // key may have gone from the file since it was opened; it comes back
+    // with its parents under the path it was opened with.
+    const Handle handle = h->second;
     Load();
-    if (!lower.empty()) {
-        Key& k = tree_[lower];
-        if (k.path.empty()) k.path = displayPath;
+    if (!handle.path.empty()) {
+        Key& k = AddKey(tree_, handle.path);
         Value& v = k.values[SettingsLower(name)];
         v.name = std::string(name);
         v.type = type;

@@ -50,6 +50,7 @@ private:
     struct Handle {
         std::string key;  // lower-case path
         SettingsAccess access;
+        std::string path;  // as opened, "\A\B"
     };
     std::map<SettingsKey, Handle> handles_;
     SettingsKey nextHandle_ = 1;

@@ -160,6 +160,25 @@ TEST_F(SettingsTreeTest, WritesKeepOtherKeysAndLeaveNoTemporaryFiles) {
     EXPECT_EQ(files, 1);
 }
 
+TEST_F(SettingsTreeTest, KeyGoneFromTheFileWhileOpenIsWrittenBackWithItsPath) {
+    XdgSettingsTree tree(file_);
+    SettingsKey key = 0, root = 0;
+    ASSERT_EQ(tree.CreateKey(kKey, key), SettingsStatus::Ok);
+    // Another copy rewrites the file without the key; a later open reads that.
+    WriteFile(file_, "Tessaline settings tree 1\n[\\Other]\n");
+    ASSERT_EQ(tree.OpenKey("", SettingsAccess::Read, root), SettingsStatus::Ok);
+    int32_t v = 7;
+    ASSERT_EQ(tree.SetValue(key, "top", 4, &v, 4), SettingsStatus::Ok);
+
+    XdgSettingsTree::Tree written;
+    ASSERT_TRUE(ParseSettingsText(ReadFile(file_), written)) << ReadFile(file_);
+    EXPECT_EQ(written.count("\\other"), 1u);
+    EXPECT_EQ(written.count("\\software\\velmora"), 1u);
+    ASSERT_EQ(written.count(SettingsLower(kKey)), 1u);
+    EXPECT_EQ(written[SettingsLower(kKey)].path, kKey);
+    EXPECT_EQ(written[SettingsLower(kKey)].values["top"].data, std::string("\7\0\0\0", 4));
+}
+
 TEST_F(SettingsTreeTest, UnwritableDirectoryDeniesFullAccessAndFailsWrites) {
     if (geteuid() == 0) GTEST_SKIP() << "permissions do not bind root";
     SetInt(*std::make_unique<XdgSettingsTree>(file_), "top", 5);
