@@ -139,6 +139,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         FUZZ_CHECK(created == SettingsStatus::InvalidName);
         return 0;
     }
+    // Meanwhile another copy puts the old file back, which the next open reads:
+    // the key may be gone from it, and the write must bring it back.
+    WriteFile(files.path, text);
+    SettingsKey root = 0;
+    FUZZ_CHECK(writer.OpenKey("", SettingsAccess::Read, root) == SettingsStatus::Ok);
     FUZZ_CHECK(writer.SetValue(handle, name, 7, value.data(),
                                static_cast<uint32_t>(value.size())) == SettingsStatus::Ok);
     FUZZ_CHECK(writer.CloseKey(handle) == SettingsStatus::Ok);
