@@ -27,7 +27,7 @@ struct Table {
     int16_t codes[128];
     Table() {
         for (auto& c : codes) c = -1;
-        codes[' '] = 32;
+        codes[static_cast<int>(' ')] = 32;
         for (char c = 'a'; c <= 'z'; ++c) codes[static_cast<int>(c)] = static_cast<int16_t>(c - 'a' + 65);
         for (char c = 'A'; c <= 'Z'; ++c) codes[static_cast<int>(c)] = static_cast<int16_t>((c - 'A' + 65) | kShift);
         for (const Pair& p : kKeys) {
