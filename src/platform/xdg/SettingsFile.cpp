@@ -17,13 +17,6 @@ namespace {
 constexpr const char* kHeader = "Tessaline settings tree 1";
 constexpr size_t kMaxDataSize = 1 << 20;
 
-std::string Lower(std::string_view s) {
-    std::string out(s);
-    for (char& c : out)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return out;
-}
-
 const char kHex[] = "0123456789ABCDEF";
 
 std::string Encode(std::string_view s) {
@@ -108,16 +101,7 @@ bool ParseSettingsText(const std::string& text, XdgSettingsTree::Tree& tree) {
             std::string raw, path;
             if (!Decode(std::string_view(line).substr(1, line.size() - 2), raw)) return false;
             if (!NormalizeKeyPath(raw, path) || path.empty()) return false;
-            // Parents exist whenever a child does.
-            for (size_t pos = path.find('\\', 1);; pos = path.find('\\', pos + 1)) {
-                std::string parent = path.substr(0, pos);
-                auto& key = tree[Lower(parent)];
-                if (key.path.empty()) key.path = parent;
-                if (pos == std::string::npos) {
-                    current = &key;
-                    break;
-                }
-            }
+            current = &AddSettingsKey(tree, path);
             continue;
         }
         if (!current) return false;
@@ -134,7 +118,7 @@ bool ParseSettingsText(const std::string& text, XdgSettingsTree::Tree& tree) {
         if (type > 0xffffffffULL) return false;
         value.type = static_cast<uint32_t>(type);
         if (!DecodeHexData(std::string_view(line).substr(colon + 1), value.data)) return false;
-        current->values[Lower(value.name)] = std::move(value);
+        current->values[SettingsLower(value.name)] = std::move(value);
     }
     return true;
 }
@@ -155,6 +139,21 @@ std::string FormatSettingsText(const XdgSettingsTree::Tree& tree) {
     return out;
 }
 
-std::string SettingsLower(std::string_view s) { return Lower(s); }
+std::string SettingsLower(std::string_view s) {
+    std::string out(s);
+    for (char& c : out)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return out;
+}
+
+XdgSettingsTree::Key& AddSettingsKey(XdgSettingsTree::Tree& tree, const std::string& path) {
+    // Parents exist whenever a child does.
+    for (size_t pos = path.find('\\', 1);; pos = path.find('\\', pos + 1)) {
+        std::string parent = path.substr(0, pos);
+        XdgSettingsTree::Key& k = tree[SettingsLower(parent)];
+        if (k.path.empty()) k.path = parent;
+        if (pos == std::string::npos) return k;
+    }
+}
 
 }  // namespace tess

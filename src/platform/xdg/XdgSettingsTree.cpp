@@ -40,16 +40,6 @@ bool WriteAll(int fd, const std::string& data) {
     return true;
 }
 
-// The key at a normalized path, made with any missing parents.
-XdgSettingsTree::Key& AddKey(XdgSettingsTree::Tree& tree, const std::string& path) {
-    for (size_t pos = path.find('\\', 1);; pos = path.find('\\', pos + 1)) {
-        std::string parent = path.substr(0, pos);
-        XdgSettingsTree::Key& k = tree[SettingsLower(parent)];
-        if (k.path.empty()) k.path = parent;
-        if (pos == std::string::npos) return k;
-    }
-}
-
 }  // namespace
 
 SettingsCategory CategoryOf(uint32_t typeCode) {
@@ -177,7 +167,7 @@ SettingsStatus XdgSettingsTree::CreateKey(std::string_view path, SettingsKey& ke
     if (state_ == FileState::Unreadable) return SettingsStatus::AccessDenied;
     std::string lower = SettingsLower(normalized);
     if (!normalized.empty() && !tree_.count(lower)) {
-        AddKey(tree_, normalized);
+        AddSettingsKey(tree_, normalized);
         if (SettingsStatus s = Save(); s != SettingsStatus::Ok) return s;
     }
     key = nextHandle_++;
@@ -220,7 +210,7 @@ SettingsStatus XdgSettingsTree::SetValue(SettingsKey key, std::string_view name,
     const Handle handle = h->second;
     Load();
     if (!handle.path.empty()) {
-        Key& k = AddKey(tree_, handle.path);
+        Key& k = AddSettingsKey(tree_, handle.path);
         Value& v = k.values[SettingsLower(name)];
         v.name = std::string(name);
         v.type = type;

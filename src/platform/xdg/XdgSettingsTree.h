@@ -63,6 +63,8 @@ std::string FormatSettingsText(const XdgSettingsTree::Tree& tree);
 bool NormalizeKeyPath(std::string_view path, std::string& normalized);
 // ASCII lower case: keys and names compare without regard to case.
 std::string SettingsLower(std::string_view s);
+// The key at a normalized, non-empty path, made with any missing parents.
+XdgSettingsTree::Key& AddSettingsKey(XdgSettingsTree::Tree& tree, const std::string& path);
 // Where the current user's tree lives: $XDG_CONFIG_HOME or ~/.config.
 std::string UserSettingsFilePath();
 
