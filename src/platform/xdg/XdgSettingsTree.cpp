@@ -204,18 +204,18 @@ SettingsStatus XdgSettingsTree::SetValue(SettingsKey key, std::string_view name,
     if (h == handles_.end() || h->second.access != SettingsAccess::AllAccess)
         return SettingsStatus::InvalidHandle;
     if (size > (1u << 20) || (size && !data)) return SettingsStatus::InvalidName;
+    // The file holds values only under a named key, none at the top.
+    if (h->second.path.empty()) return SettingsStatus::InvalidName;
     // Start from what is on disk now, so another copy's keys are kept. The
     // key may have gone from the file since it was opened; it comes back
     // with its parents under the path it was opened with.
     const Handle handle = h->second;
     Load();
-    if (!handle.path.empty()) {
-        Key& k = AddSettingsKey(tree_, handle.path);
-        Value& v = k.values[SettingsLower(name)];
-        v.name = std::string(name);
-        v.type = type;
-        v.data.assign(static_cast<const char*>(data), size);
-    }
+    Key& k = AddSettingsKey(tree_, handle.path);
+    Value& v = k.values[SettingsLower(name)];
+    v.name = std::string(name);
+    v.type = type;
+    v.data.assign(static_cast<const char*>(data), size);
     return Save();
 }
 

@@ -179,6 +179,16 @@ TEST_F(SettingsTreeTest, KeyGoneFromTheFileWhileOpenIsWrittenBackWithItsPath) {
     EXPECT_EQ(written[SettingsLower(kKey)].values["top"].data, std::string("\7\0\0\0", 4));
 }
 
+TEST_F(SettingsTreeTest, ValueAtTheTopKeyIsRefusedRatherThanDroppedAsDone) {
+    // The file has no section for the top key, so a value there cannot be kept.
+    XdgSettingsTree tree(file_);
+    SettingsKey root = 0;
+    ASSERT_EQ(tree.CreateKey("\\", root), SettingsStatus::Ok);
+    int32_t v = 7;
+    EXPECT_EQ(tree.SetValue(root, "top", 4, &v, 4), SettingsStatus::InvalidName);
+    EXPECT_EQ(tree.QueryValue(root, "top", nullptr, nullptr, nullptr), SettingsStatus::NotFound);
+}
+
 TEST_F(SettingsTreeTest, UnwritableDirectoryDeniesFullAccessAndFailsWrites) {
     if (geteuid() == 0) GTEST_SKIP() << "permissions do not bind root";
     SetInt(*std::make_unique<XdgSettingsTree>(file_), "top", 5);
