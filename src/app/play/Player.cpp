@@ -7,7 +7,7 @@
 namespace tess {
 
 Player::Player(std::vector<std::string> lines, InputSink& sink, RangeGenerator& random)
-    : host_(std::move(lines)), sink_(sink), engine_(host_, sink, random) {
+    : host_(std::move(lines)), engine_(host_, sink, random) {
     host_.onClickStop = [this] { engine_.Stop1Click(); };
 }
 

@@ -33,7 +33,6 @@ public:
 
 private:
     MemoryHost host_;
-    InputSink& sink_;
     PlaybackEngine engine_;
 };
 
