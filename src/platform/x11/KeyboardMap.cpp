@@ -97,11 +97,12 @@ bool KeyboardMap::Load(Display* display, const std::vector<KeyCode>& ignore) {
     return true;
 }
 
-std::vector<KeyboardMap::Level> KeyboardMap::Levels(KeyCode keycode, int group) const {
+std::span<const KeyboardMap::Level> KeyboardMap::Levels(KeyCode keycode, int group) const {
     if (keycode >= keys_.size()) return {};
     const auto& groups = keys_[keycode].groups;
     const int g = EffectiveGroup(group, groups.size());
-    return g < 0 ? std::vector<Level>{} : groups[static_cast<size_t>(g)];
+    if (g < 0) return {};
+    return groups[static_cast<size_t>(g)];
 }
 
 KeyCode KeyboardMap::FindKeysym(KeySym keysym, bool currentGroup) const {

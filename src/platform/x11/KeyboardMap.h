@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <vector>
 
 namespace tess::x11 {
@@ -46,7 +47,7 @@ private:
         KeySym keysym;
         unsigned mods;  // real modifiers that select this level, ~0u if none
     };
-    std::vector<Level> Levels(KeyCode keycode, int group) const;
+    std::span<const Level> Levels(KeyCode keycode, int group) const;
     KeyCode FindKeysym(KeySym keysym, bool currentGroup) const;
 
     struct Key {
