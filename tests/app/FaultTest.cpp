@@ -14,7 +14,6 @@
 #include <future>
 #include <sched.h>
 #include <sys/mount.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -59,15 +58,8 @@ TEST_F(FaultTest, FullSettingsFolderAtCloseTellsThePlacementWasNotStored) {
     const QByteArray stored = StoreOnce();
     ASSERT_FALSE(stored.isEmpty());
     // No room for the rewritten file: a size limit binds root too.
-    rlimit saved{};
-    getrlimit(RLIMIT_FSIZE, &saved);
-    rlimit small = saved;
-    small.rlim_cur = 16;
-    auto oldHandler = signal(SIGXFSZ, SIG_IGN);
-    setrlimit(RLIMIT_FSIZE, &small);
+    FileSizeLimit limit(16);
     ExpectCloseTellsNotStored(stored);
-    setrlimit(RLIMIT_FSIZE, &saved);
-    signal(SIGXFSZ, oldHandler);
 }
 
 TEST_F(FaultTest, ReadOnlySettingsFolderAtCloseTellsThePlacementWasNotStored) {

@@ -4,8 +4,6 @@
 
 #include <QFile>
 #include <QFileDialog>
-#include <csignal>
-#include <sys/resource.h>
 
 #include "WindowTestSupport.h"
 #include "app/MainActions.h"
@@ -101,16 +99,11 @@ TEST_F(FileCommandsTest, FailedSaveKeepsTheOldFileAndSaysWhichAndWhy) {
     EXPECT_TRUE(window->IsModified());
     // ...and a write cut short (a file size limit, which binds root too)
     // leaves the old file as it was.
-    rlimit saved{};
-    getrlimit(RLIMIT_FSIZE, &saved);
-    rlimit small = saved;
-    small.rlim_cur = 64;
-    auto oldHandler = signal(SIGXFSZ, SIG_IGN);
-    setrlimit(RLIMIT_FSIZE, &small);
-    boxes.Queue({"OK"});
-    Save("keep.sf");
-    setrlimit(RLIMIT_FSIZE, &saved);
-    signal(SIGXFSZ, oldHandler);
+    {
+        FileSizeLimit limit(64);
+        boxes.Queue({"OK"});
+        Save("keep.sf");
+    }
     EXPECT_EQ(ReadBytes("keep.sf"), "old\n");
     EXPECT_TRUE(window->IsModified());
     ASSERT_EQ(boxes.seen.size(), 2u);
