@@ -164,7 +164,7 @@ void AboutBox::Label9Click() {
     try {
         m_http->Get(m_updateBase + QLatin1String(maker::kNoticePath));
     } catch (const HttpError&) {
-        ShowMessage(QMessageBox::Critical, QStringLiteral("Error"), QStringLiteral("No information"));
+        ShowNoInformation();
     }
 }
 
@@ -172,19 +172,23 @@ void AboutBox::NMHTTP1Success(int command) {
     if (command != HttpClient::kGetCommand) return;
     QFile file{QString::fromLatin1(kNoticeFile)};
     if (!file.open(QIODevice::ReadOnly)) {
-        ShowMessage(QMessageBox::Critical, QStringLiteral("Error"), QStringLiteral("No information"));
+        ShowNoInformation();
         return;
     }
     const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        file.close();
-        ShowMessage(QMessageBox::Critical, QStringLiteral("Error"), QStringLiteral("No information"));
+    const bool read = file.error() == QFileDevice::NoError;
+    file.close();
+    if (!read) {
+        ShowNoInformation();
         return;
     }
     const std::string text = NoticeText(std::string_view(bytes.constData(), bytes.size()));
     ShowMessage(QMessageBox::Information, QStringLiteral("Information"),
                 QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size())));
-    file.close();
+}
+
+void AboutBox::ShowNoInformation() {
+    ShowMessage(QMessageBox::Critical, QStringLiteral("Error"), QStringLiteral("No information"));
 }
 
 void AboutBox::ShowMessage(QMessageBox::Icon icon, const QString& caption, const QString& text) {

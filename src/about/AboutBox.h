@@ -57,6 +57,8 @@ public:
 
 private:
     void ShowMessage(QMessageBox::Icon icon, const QString& caption, const QString& text);
+    // The error box for an update notice that could not be fetched or read.
+    void ShowNoInformation();
     void PlaceOverMainWindow();
 
     InputSink& m_sink;
