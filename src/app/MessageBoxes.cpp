@@ -27,7 +27,7 @@ Answer Ask(QWidget* parent, QMessageBox::Icon icon, const QString& caption, cons
     box.exec();
     for (auto& [button, answer] : added)
         if (box.clickedButton() == button) return answer;
-    return buttons.size() == 1 ? Answer::Ok : added.back().second;
+    return added.back().second;  // closed without a click: as Esc
 }
 
 }  // namespace
