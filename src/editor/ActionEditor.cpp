@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <algorithm>
+#include <initializer_list>
 
 #include "editor/EditorWords.h"
 
@@ -32,10 +33,9 @@ ActionEditor::ActionEditor(EditorHost& host, QWidget* parent) : QWidget(parent),
     connect(button1_, &QPushButton::clicked, this, [this] { Button1Click(); });
     connect(button2_, &QPushButton::clicked, this, [this] { Button2Click(); });
 
-    for (QObject* watched : {static_cast<QObject*>(comboBox1_), static_cast<QObject*>(comboBox1_->lineEdit()),
-                             static_cast<QObject*>(comboBox2_), static_cast<QObject*>(comboBox2_->lineEdit()),
-                             static_cast<QObject*>(edit1_), static_cast<QObject*>(button1_),
-                             static_cast<QObject*>(button2_)})
+    for (QWidget* watched : std::initializer_list<QWidget*>{comboBox1_, comboBox1_->lineEdit(),
+                                                             comboBox2_, comboBox2_->lineEdit(),
+                                                             edit1_, button1_, button2_})
         watched->installEventFilter(this);
 }
 
