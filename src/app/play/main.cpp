@@ -46,7 +46,7 @@ int main(int argc, char** argv) {
     std::unique_ptr<InputSink> desktop;
     InputSink* sink = nullptr;
     if (options.dryRun) {
-        dryRun = std::make_unique<DryRunOutput>(stdout);
+        dryRun = std::make_unique<DryRunOutput>(&StopSignals::WriteOutput);
         sink = dryRun.get();
     } else {
         desktop = CreateDesktopSink(error);
@@ -71,18 +71,16 @@ int main(int argc, char** argv) {
     settings.maxTicks = options.maxTicks;
     const PlayOutcome outcome = player.Play(options.start, settings);
 
-    if (dryRun) {
-        dryRun->Finish();
-        if (!dryRun->Good()) {
-            std::fprintf(stderr, "tessaline-play: the listing could not be written\n");
-            return 1;
-        }
+    if (dryRun) dryRun->Finish();
+    // A stop request decides the status, whatever became of the listing.
+    if (StopSignals::Received() != 0) return 128 + StopSignals::Received();
+    if (dryRun && !dryRun->Good()) {
+        std::fprintf(stderr, "tessaline-play: the listing could not be written\n");
+        return 1;
     }
     switch (outcome) {
     case PlayOutcome::ErrorHalt:
         return 1;
-    case PlayOutcome::Interrupted:
-        return 128 + StopSignals::Received();
     default:
         return 0;
     }
