@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "app/play/Arguments.h"
 #include "app/play/DryRunOutput.h"
 #include "app/play/Player.h"
 #include "app/play/PlayerOptions.h"
@@ -26,9 +27,12 @@ int Fail(const std::string& message) {
 
 int main(int argc, char** argv) {
     using namespace tess;
+    const std::vector<std::string> arguments = ProgramArguments(argc, argv);
+    std::vector<const char*> args;
+    for (const std::string& argument : arguments) args.push_back(argument.c_str());
     PlayerOptions options;
     std::string error;
-    if (!ParsePlayerOptions(argc, argv, options, error)) return Fail(error + " (" + kPlayerUsage + ")");
+    if (!ParsePlayerOptions(static_cast<int>(args.size()), args.data(), options, error)) return Fail(error + " (" + kPlayerUsage + ")");
     if (options.help) {
         std::printf("%s\n", kPlayerUsage);
         return 0;

@@ -136,7 +136,9 @@ TEST_F(WinSinkTest, HeldKeysAndButtonsAreReleasedAfterAStop) {
 }
 
 TEST_F(WinSinkTest, CtrlCEndsThePlayerWhichReleasesWhatItHolds) {
-    const fs::path scenario = fs::temp_directory_path() / ("tess-ctrl-c-" + std::to_string(::GetCurrentProcessId()) + ".sf");
+    // A name outside the code page: the player reads its arguments as UTF-16.
+    fs::path scenario = fs::temp_directory_path() / fs::path(u8"tess-ctrl-c-\u03B1\u00E9-");
+    scenario += std::to_string(::GetCurrentProcessId()) + ".sf";
     std::ofstream(scenario) << "Interval 1\nKeyDown #16\nMouseLDown \nInterval 600000\nStop\n";
     std::wstring command = L"\"" + fs::path(TESS_PLAY_PATH).wstring() + L"\" \"" + scenario.wstring() + L"\"";
     // Control events travel through a console: one is made when the tests
