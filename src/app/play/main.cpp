@@ -32,7 +32,8 @@ int main(int argc, char** argv) {
     for (const std::string& argument : arguments) args.push_back(argument.c_str());
     PlayerOptions options;
     std::string error;
-    if (!ParsePlayerOptions(static_cast<int>(args.size()), args.data(), options, error)) return Fail(error + " (" + kPlayerUsage + ")");
+    if (!ParsePlayerOptions(static_cast<int>(args.size()), args.data(), options, error))
+        return Fail(error + " (" + kPlayerUsage + ")");
     if (options.help) {
         std::printf("%s\n", kPlayerUsage);
         return 0;
