@@ -35,6 +35,10 @@ public:
     // primary monitor). The system keeps the pointer on screen.
     virtual void SetCursorPos(int32_t x, int32_t y) = 0;
     virtual ScreenPoint GetCursorPos() = 0;
+    // Whether GetCursorPos tells where the pointer is. Some desktops tell
+    // ordinary programs nothing of it: there GetCursorPos answers the last
+    // point SetCursorPos moved it to, and false until there is one.
+    virtual bool CursorPosKnown() { return true; }
     // One button event at the pointer's current position, no motion.
     virtual void mouse_event(uint32_t flags, int32_t dx, int32_t dy, uint32_t data,
                              uintptr_t extraInfo) = 0;

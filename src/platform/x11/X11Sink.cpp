@@ -8,7 +8,7 @@
 #include <thread>
 
 #include "platform/x11/ErrorTrap.h"
-#include "platform/x11/ShellOpen.h"
+#include "platform/xdg/ShellOpen.h"
 #include "platform/x11/VirtualKeys.h"
 
 namespace tess::x11 {
@@ -303,7 +303,7 @@ void X11Sink::ReleaseAll() {
 
 void X11Sink::ShellExecuteA(const void*, const std::string& operation, const std::string& file,
                             const std::string&, const std::string& directory, int) {
-    if (operation.empty() || operation == "open") ShellOpen(file, directory);
+    if (operation.empty() || operation == "open") xdg::ShellOpen(file, directory);
 }
 
 }  // namespace tess::x11

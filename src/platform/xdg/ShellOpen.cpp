@@ -1,4 +1,4 @@
-#include "platform/x11/ShellOpen.h"
+#include "platform/xdg/ShellOpen.h"
 
 #include <fcntl.h>
 #include <signal.h>
@@ -14,7 +14,7 @@
 
 extern char** environ;
 
-namespace tess::x11 {
+namespace tess::xdg {
 namespace {
 
 namespace fs = std::filesystem;
@@ -89,4 +89,4 @@ void ShellOpen(const std::string& text, const std::string& directory) {
     }).detach();
 }
 
-}  // namespace tess::x11
+}  // namespace tess::xdg

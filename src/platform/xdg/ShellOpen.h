@@ -3,7 +3,7 @@
 // desktop's default handler (xdg-open), never through a shell.
 #include <string>
 
-namespace tess::x11 {
+namespace tess::xdg {
 
 // What the handler is given for a text: an existing file as an absolute
 // path (a relative name taken against `directory`, or the current
@@ -17,4 +17,4 @@ std::string ShellOpenTarget(const std::string& text, const std::string& director
 // handler is reaped in the background. Failures are silent.
 void ShellOpen(const std::string& text, const std::string& directory);
 
-}  // namespace tess::x11
+}  // namespace tess::xdg

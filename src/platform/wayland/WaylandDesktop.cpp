@@ -1,0 +1,57 @@
+// Which Wayland sink a compositor allows, and the keymap to type with.
+#include <xkbcommon/xkbcommon.h>
+
+#include <cstdlib>
+
+#include "platform/desktop/Backends.h"
+#include "platform/wayland/Globals.h"
+#include "platform/wayland/WlrSink.h"
+
+namespace tess::desktop {
+namespace {
+
+// The layout XKB_DEFAULT_RULES, _MODEL, _LAYOUT, _VARIANT and _OPTIONS
+// name (US without them), for a seat with no keyboard of its own.
+std::string KeymapFromEnvironment() {
+    std::string text;
+    xkb_context* context = xkb_context_new(XKB_CONTEXT_NO_FLAGS);
+    if (!context) return text;
+    if (xkb_keymap* keymap = xkb_keymap_new_from_names(context, nullptr, XKB_KEYMAP_COMPILE_NO_FLAGS)) {
+        if (char* s = xkb_keymap_get_as_string(keymap, XKB_KEYMAP_FORMAT_TEXT_V1)) {
+            text = s;
+            std::free(s);
+        }
+        xkb_keymap_unref(keymap);
+    }
+    xkb_context_unref(context);
+    return text;
+}
+
+}  // namespace
+
+WaylandOpening OpenWayland() {
+    WaylandOpening opening;
+    auto globals = std::make_unique<wayland::Globals>();
+    if (!globals->Connect(opening.error)) return opening;
+    opening.reachedCompositor = true;
+    const std::string at = "the compositor at \"" + globals->name() + "\"";
+    if (!globals->seat()) {
+        opening.error = at + " has no seat";
+        return opening;
+    }
+    if (!globals->pointerManager() || !globals->keyboardManager()) {
+        opening.error = at + " offers neither zwlr_virtual_pointer_v1 with zwp_virtual_keyboard_v1";
+        opening.error += globals->hasKdeFakeInput()
+                             ? " (its org_kde_kwin_fake_input is not supported by this build)"
+                             : " nor org_kde_kwin_fake_input";
+        return opening;
+    }
+    std::string keymap = globals->SeatKeymap();
+    if (keymap.empty()) keymap = KeymapFromEnvironment();
+    std::string error;
+    opening.sink = wayland::WlrSink::Open(std::move(globals), keymap, error);
+    if (!opening.sink) opening.error = at + ": " + error;
+    return opening;
+}
+
+}  // namespace tess::desktop
