@@ -47,7 +47,7 @@ bool WlrSink::Start(const std::string& keymapText, std::string& error) {
         return false;
     }
     state_ = xkb_state_new(keymap_);
-    keys_.Load(keymap_);
+    keys_ = xkb::KeymapIndex(keymap_, 0);
     // Both devices exist before the first event: a compositor can lose the
     // first events of a device it has just set up.
     pointer_ = zwlr_virtual_pointer_manager_v1_create_virtual_pointer(globals_->pointerManager(),
@@ -194,20 +194,16 @@ void WlrSink::keybd_event(uint8_t vk, uint8_t, uint32_t flags, uintptr_t) {
     PressKey(kc);
 }
 
-int16_t WlrSink::VkKeyScanA(char32_t ch) {
-    const auto stroke = keys_.FindChar(ch);
-    if (!stroke) return -1;
-    return static_cast<int16_t>(stroke->vk | (stroke->shiftState << 8));
-}
+int16_t WlrSink::VkKeyScanA(char32_t ch) { return keys_.VkKeyScan(ch); }
 
 void WlrSink::SendUnicodeChar(char32_t ch) {
-    const auto stroke = keys_.FindChar(ch);
-    const xkb_keycode_t shift = keys_.KeycodeForVirtualKey(160);
+    const auto stroke = keys_.KeyForChar(ch);
+    const xkb_keycode_t shift = keys_.ShiftKeycode();
     const xkb_keycode_t level3 = keys_.Level3Keycode();
-    const bool needShift = stroke && (stroke->shiftState & kShiftStateShift);
-    const bool needLevel3 = stroke && (stroke->shiftState & kShiftStateAlt);
-    if (!stroke || (needShift && !shift) || (needLevel3 && !level3)) {
-        const xkb_keysym_t keysym = xkb_utf32_to_keysym(static_cast<uint32_t>(ch));
+    const bool needShift = stroke && (stroke->mods & keys_.ShiftMask());
+    const bool needLevel3 = stroke && (stroke->mods & keys_.Level3Mask());
+    if (!stroke || stroke->keycode >= down_.size() || (needShift && !shift) || (needLevel3 && !level3)) {
+        const xkb_keysym_t keysym = xkb::KeysymForChar(ch);
         if (keysym != XKB_KEY_NoSymbol) TypeOnExtraKeyboard(keysym);
         return;
     }

@@ -14,7 +14,7 @@
 
 #include "platform/InputSink.h"
 #include "platform/wayland/Globals.h"
-#include "platform/wayland/KeyLayout.h"
+#include "platform/xkb/KeymapIndex.h"
 
 struct zwlr_virtual_pointer_v1;
 struct zwp_virtual_keyboard_v1;
@@ -71,7 +71,7 @@ private:
     xkb_context* context_ = nullptr;
     xkb_keymap* keymap_ = nullptr;
     xkb_state* state_ = nullptr;
-    KeyLayout keys_;
+    xkb::KeymapIndex keys_;
     std::optional<ScreenPoint> lastPoint_;
 
     std::bitset<256> down_;       // keys this sink holds down now

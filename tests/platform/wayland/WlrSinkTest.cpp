@@ -1,0 +1,156 @@
+// The Wayland sink on a headless sway, seen by an ordinary client: points
+// on two outputs, clicks, text on several layouts, characters the layout
+// lacks, and nothing left held at the end.
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <optional>
+
+#include "Sway.h"
+#include "platform/DesktopSink.h"
+#include "script/Utf8.h"
+
+namespace tess::wayland {
+namespace {
+
+using testing::Observer;
+using testing::Sway;
+
+class WlrSinkTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        for (const char* name : {"WAYLAND_DISPLAY", "DISPLAY"}) {
+            const char* v = std::getenv(name);
+            saved_.emplace_back(name, v ? std::optional<std::string>(v) : std::nullopt);
+        }
+        ASSERT_FALSE(sway_.socket().empty()) << "headless sway did not start";
+        setenv("WAYLAND_DISPLAY", sway_.socket().c_str(), 1);
+    }
+    void TearDown() override {
+        for (const auto& [name, value] : saved_) {
+            value ? setenv(name.c_str(), value->c_str(), 1) : unsetenv(name.c_str());
+        }
+    }
+    std::unique_ptr<InputSink> Open() {
+        DesktopSink desktop = CreateDesktopSink(DesktopChoice::Wayland);
+        EXPECT_NE(desktop.sink, nullptr) << desktop.error;
+        return std::move(desktop.sink);
+    }
+    void Type(InputSink& sink, const std::string& text) {
+        for (std::size_t pos = 0; pos < text.size();) sink.SendUnicodeChar(NextCodePoint(text, pos));
+        sink.Flush();
+    }
+
+    Sway sway_;
+    std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
+};
+
+TEST_F(WlrSinkTest, PointsOnBothOutputsAndClicks) {
+    Observer observer(sway_.socket(), "us");
+    ASSERT_TRUE(observer.ready());
+    auto sink = Open();
+    ASSERT_TRUE(sink);
+    EXPECT_FALSE(sink->CursorPosKnown());
+    const struct {
+        int32_t x, y;
+        const char* seen;
+    } points[] = {
+        {10, 20, "motion 10 20"},      {799, 599, "motion 799 599"}, {900, 150, "motion 900 150"},
+        {1439, 579, "motion 1439 579"}, {900, 40, "motion 900 100"}, {-50, 300, "motion 0 300"},
+    };
+    for (const auto& p : points) {
+        sink->SetCursorPos(p.x, p.y);
+        sink->Flush();
+        EXPECT_TRUE(observer.WaitFor([&](const std::string& l) { return l == p.seen; })) << p.seen;
+        EXPECT_EQ(sink->GetCursorPos(), (ScreenPoint{p.x, p.y}));
+    }
+    EXPECT_TRUE(sink->CursorPosKnown());
+    for (uint32_t flag : {MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP, MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP})
+        sink->mouse_event(flag | MOUSEEVENTF_ABSOLUTE, 10, 10, 0, 0);
+    sink->Flush();
+    for (const char* seen : {"button left press", "button left release", "button right press",
+                             "button right release"}) {
+        EXPECT_TRUE(observer.WaitFor([&](const std::string& l) { return l == seen; })) << seen;
+    }
+}
+
+TEST_F(WlrSinkTest, TextOnTheSeatsLayoutWithShiftAltGrAndCharactersItLacks) {
+    const struct {
+        const char* layout;
+        const char* layoutName;
+        std::string text;
+        int16_t vkOfAt;  // VkKeyScanA('@')
+        int16_t vkOfY;   // VkKeyScanA('y')
+    } layouts[] = {
+        {"us", "English (US)", "Hello, World! ~{x}|@3 é ж € 😀 ß z€", 0x0132, 0x59},
+        {"de", "German", "Hallo, Welt! @€{[]}\\~|µ QÄÖÜß yz é ж 😀 ½ ¼é", 0x0651, 0x59},
+    };
+    for (const auto& l : layouts) {
+        SCOPED_TRACE(l.layout);
+        Sway sway;
+        ASSERT_FALSE(sway.socket().empty());
+        setenv("WAYLAND_DISPLAY", sway.socket().c_str(), 1);
+        Observer observer(sway.socket(), l.layout);
+        ASSERT_TRUE(observer.ready());
+        auto sink = Open();
+        ASSERT_TRUE(sink);
+        EXPECT_EQ(sink->VkKeyScanA(U'@'), l.vkOfAt);
+        EXPECT_EQ(sink->VkKeyScanA(U'y'), l.vkOfY);
+        EXPECT_EQ(sink->VkKeyScanA(U'ж'), -1);
+        Type(*sink, l.text);
+        EXPECT_EQ(observer.WaitForText(l.text), l.text);
+        // The layout's keymap is back in force after the borrowed keys.
+        EXPECT_TRUE(observer.WaitFor([&](const std::string& s) {
+            return s == std::string("keymap ") + l.layoutName;
+        }));
+        Type(*sink, "a");
+        EXPECT_EQ(observer.WaitForText(l.text + "a"), l.text + "a");
+        EXPECT_EQ(observer.Last("keymap "), std::string("keymap ") + l.layoutName);
+    }
+}
+
+TEST_F(WlrSinkTest, HeldKeysAndModifiersAreLetGoAtTheEnd) {
+    Observer observer(sway_.socket(), "us");
+    ASSERT_TRUE(observer.ready());
+    {
+        auto sink = Open();
+        ASSERT_TRUE(sink);
+        sink->keybd_event(16, 0, 0, 0);  // Shift held: letters come out capital
+        sink->keybd_event('A', 0, 0, 0);
+        sink->keybd_event('A', 0, KEYEVENTF_KEYUP, 0);
+        sink->keybd_event(17, 0, 0, 0);  // Ctrl and Alt held as well
+        sink->keybd_event(18, 0, 0, 0);
+        sink->mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
+        sink->Flush();
+        EXPECT_EQ(observer.WaitForText("A"), "A");
+        EXPECT_TRUE(observer.WaitFor([](const std::string& l) { return l == "button left press"; }));
+        EXPECT_EQ(observer.Last("mods "), "mods 13 0 0 0");  // Shift, Control, Mod1
+    }
+    // Keys first, then the button.
+    EXPECT_TRUE(observer.WaitFor([](const std::string& l) { return l == "button left release"; }));
+    EXPECT_EQ(observer.Last("mods "), "mods 0 0 0 0");
+}
+
+#ifdef TESS_PLAY_PATH
+TEST_F(WlrSinkTest, ThePlayerLetsGoOfEverythingWhenTerminated) {
+    Observer observer(sway_.socket(), "de");
+    ASSERT_TRUE(observer.ready());
+    const std::string scenario = ::testing::TempDir() + "held.sf";
+    std::ofstream(scenario) << "Interval 1\nCurPos 900,150\nKeyDown #16\nMouseLDown \nWrite xé\n"
+                               "Interval 60000\nStop\n";
+    const pid_t player = testing::Spawn({TESS_PLAY_PATH, "--desktop", "wayland", scenario},
+                                        {"WAYLAND_DISPLAY=" + sway_.socket()});
+    EXPECT_TRUE(observer.WaitFor([](const std::string& l) { return l == "motion 900 150"; }));
+    EXPECT_EQ(observer.WaitForText("Xé"), "Xé");
+    kill(player, SIGTERM);
+    EXPECT_EQ(testing::WaitForExit(player), 128 + SIGTERM);
+    EXPECT_TRUE(observer.WaitFor([](const std::string& l) { return l == "button left release"; }));
+    EXPECT_TRUE(observer.WaitFor([](const std::string& l) { return l.rfind("mods 0 ", 0) == 0; }));
+    EXPECT_EQ(observer.Last("keymap "), "keymap German");
+}
+#endif
+
+}  // namespace
+}  // namespace tess::wayland
