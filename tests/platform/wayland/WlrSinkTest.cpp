@@ -133,6 +133,33 @@ TEST_F(WlrSinkTest, HeldKeysAndModifiersAreLetGoAtTheEnd) {
     EXPECT_EQ(observer.Last("mods "), "mods 0 0 0 0");
 }
 
+TEST_F(WlrSinkTest, TheChoiceOfDesktopTakesWaylandFirstAndNamesWhatWasTried) {
+    unsetenv("DISPLAY");
+    DesktopSink automatic = CreateDesktopSink(DesktopChoice::Auto);
+    ASSERT_NE(automatic.sink, nullptr) << automatic.error;
+    EXPECT_FALSE(automatic.sink->CursorPosKnown());  // the Wayland sink
+    EXPECT_EQ(automatic.notice, "");
+    automatic.sink.reset();
+
+    const struct {
+        DesktopChoice choice;
+        const char* wayland;  // nullptr: unset
+        const char* error;
+    } failures[] = {
+        {DesktopChoice::X11, nullptr, "X11: there is no X display (DISPLAY is not set)"},
+        {DesktopChoice::Wayland, nullptr, "Wayland: WAYLAND_DISPLAY is not set"},
+        {DesktopChoice::Auto, "/nonexistent/wayland-9",
+         "Wayland: no Wayland compositor answers at \"/nonexistent/wayland-9\"; X11: this is a Wayland "
+         "session without XWayland (DISPLAY is not set)"},
+    };
+    for (const auto& f : failures) {
+        f.wayland ? setenv("WAYLAND_DISPLAY", f.wayland, 1) : unsetenv("WAYLAND_DISPLAY");
+        DesktopSink desktop = CreateDesktopSink(f.choice);
+        EXPECT_EQ(desktop.sink, nullptr);
+        EXPECT_EQ(desktop.error, f.error);
+    }
+}
+
 #ifdef TESS_PLAY_PATH
 TEST_F(WlrSinkTest, ThePlayerLetsGoOfEverythingWhenTerminated) {
     Observer observer(sway_.socket(), "de");
