@@ -9,6 +9,8 @@
 //   mods DEPRESSED LATCHED LOCKED GROUP
 //   key KEYSYM TEXT          a key press, what it types (TEXT may be empty)
 //   release KEYCODE
+// With --times, each key press line follows a line "at MICROSECONDS": when
+// the press was read (CLOCK_MONOTONIC).
 // Like a user's physical keyboard, it brings a keyboard of its own to the
 // seat, with the layout XKB_DEFAULT_LAYOUT names, and a pointer; neither
 // sends anything.
@@ -17,6 +19,8 @@
 #include <unistd.h>
 #include <wayland-client.h>
 #include <xkbcommon/xkbcommon.h>
+
+#include <time.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -60,6 +64,7 @@ struct Client {
     xkb_context* context = xkb_context_new(XKB_CONTEXT_NO_FLAGS);
     xkb_keymap* keymap = nullptr;
     xkb_state* state = nullptr;
+    bool times = false;
 } gClient;
 
 int MemoryFile(size_t size) {
@@ -123,6 +128,11 @@ const wl_keyboard_listener kKeyboard = {
         if (state != WL_KEYBOARD_KEY_STATE_PRESSED) {
             std::printf("release %u\n", key + 8);
             return;
+        }
+        if (gClient.times) {
+            timespec now{};
+            clock_gettime(CLOCK_MONOTONIC, &now);
+            std::printf("at %lld\n", static_cast<long long>(now.tv_sec) * 1000000 + now.tv_nsec / 1000);
         }
         char name[64] = "-", text[64] = "";
         xkb_keysym_get_name(xkb_state_key_get_one_sym(gClient.state, key + 8), name, sizeof name);
@@ -233,7 +243,8 @@ void BringDevices(wl_display* display) {
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+    gClient.times = argc > 1 && std::strcmp(argv[1], "--times") == 0;
     setvbuf(stdout, nullptr, _IOLBF, 0);
     wl_display* display = wl_display_connect(nullptr);
     if (!display) return 1;
