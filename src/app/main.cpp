@@ -3,6 +3,7 @@
 // event loop until the main window closes.
 #include <QApplication>
 #include <QSocketNotifier>
+#include <QStatusBar>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -108,6 +109,9 @@ int main(int argc, char** argv) {
         placementError = QString::fromUtf8(e.what());
     }
     window.show();
+    // What playback cannot reach on this desktop, said once.
+    if (!desktop.notice.empty())
+        window.statusBar()->showMessage(QString::fromStdString(desktop.notice), 10000);
     if (!placementError.isEmpty()) tess::ShowError(&window, placementError);
 
     // The about box and the action editor live hidden until the program

@@ -9,6 +9,9 @@
 #include <optional>
 
 #include "Sway.h"
+#ifdef TESS_WITH_X11
+#include "XTestServer.h"
+#endif
 #include "platform/DesktopSink.h"
 #include "script/Utf8.h"
 
@@ -159,6 +162,29 @@ TEST_F(WlrSinkTest, TheChoiceOfDesktopTakesWaylandFirstAndNamesWhatWasTried) {
         EXPECT_EQ(desktop.error, f.error);
     }
 }
+
+#ifdef TESS_WITH_X11
+TEST_F(WlrSinkTest, X11InAWaylandSessionSaysWhatItReachesAndKnowsOnlyThePointItSet) {
+    x11::testing::Xvfb xserver;
+    ASSERT_FALSE(xserver.name().empty());
+    setenv("DISPLAY", xserver.name().c_str(), 1);
+    DesktopSink desktop = CreateDesktopSink(DesktopChoice::X11);
+    ASSERT_NE(desktop.sink, nullptr) << desktop.error;
+    EXPECT_EQ(desktop.notice,
+              "input goes through X11 on this Wayland desktop: playback reaches only XWayland windows");
+    EXPECT_FALSE(desktop.sink->CursorPosKnown());
+    desktop.sink->SetCursorPos(5, 6);
+    desktop.sink->Flush();
+    EXPECT_TRUE(desktop.sink->CursorPosKnown());
+    EXPECT_EQ(desktop.sink->GetCursorPos(), (ScreenPoint{5, 6}));
+
+    unsetenv("WAYLAND_DISPLAY");  // an X11 desktop: the pointer is read live
+    desktop = CreateDesktopSink(DesktopChoice::Auto);
+    ASSERT_NE(desktop.sink, nullptr) << desktop.error;
+    EXPECT_EQ(desktop.notice, "");
+    EXPECT_TRUE(desktop.sink->CursorPosKnown());
+}
+#endif
 
 #ifdef TESS_PLAY_PATH
 TEST_F(WlrSinkTest, ThePlayerLetsGoOfEverythingWhenTerminated) {
