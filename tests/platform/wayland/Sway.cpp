@@ -48,10 +48,11 @@ pid_t Spawn(const std::vector<std::string>& args, const std::vector<std::string>
     posix_spawn_file_actions_init(&files);
     if (stdoutFd >= 0) {
         posix_spawn_file_actions_adddup2(&files, stdoutFd, 1);
+        posix_spawn_file_actions_adddup2(&files, stdoutFd, 2);
     } else {
         posix_spawn_file_actions_addopen(&files, 1, "/dev/null", O_WRONLY, 0);
+        posix_spawn_file_actions_addopen(&files, 2, "/dev/null", O_WRONLY, 0);
     }
-    posix_spawn_file_actions_addopen(&files, 2, "/dev/null", O_WRONLY, 0);
     pid_t pid = -1;
     if (posix_spawnp(&pid, argv[0], &files, nullptr, argv.data(), envp.data()) != 0) pid = -1;
     posix_spawn_file_actions_destroy(&files);
@@ -99,11 +100,16 @@ Sway::Sway() {
     }
 }
 
-Sway::~Sway() {
+void Sway::Stop() {
     if (pid_ > 0) {
         kill(pid_, SIGTERM);
         WaitForExit(pid_);
     }
+    pid_ = -1;
+}
+
+Sway::~Sway() {
+    Stop();
     std::error_code ec;
     if (!dir_.empty()) {
         fs::remove_all(dir_, ec);

@@ -19,6 +19,8 @@ public:
     // The compositor's socket as an absolute path (what WAYLAND_DISPLAY
     // may name), empty when it could not be started.
     const std::string& socket() const { return socket_; }
+    // Ends the compositor now.
+    void Stop();
 
 private:
     pid_t pid_ = -1;
@@ -60,7 +62,8 @@ private:
 };
 
 // Starts a program (no shell) with the environment plus `extraEnv`
-// ("NAME=value"); returns its pid.
+// ("NAME=value"), its standard output and error going to `stdoutFd` (or
+// nowhere); returns its pid.
 pid_t Spawn(const std::vector<std::string>& argv, const std::vector<std::string>& extraEnv,
             int stdoutFd = -1);
 int WaitForExit(pid_t pid);

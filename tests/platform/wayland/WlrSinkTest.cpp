@@ -2,10 +2,13 @@
 // on two outputs, clicks, text on several layouts, characters the layout
 // lacks, and nothing left held at the end.
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <signal.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <optional>
 
 #include "Sway.h"
@@ -202,6 +205,24 @@ TEST_F(WlrSinkTest, ThePlayerLetsGoOfEverythingWhenTerminated) {
     EXPECT_TRUE(observer.WaitFor([](const std::string& l) { return l == "button left release"; }));
     EXPECT_TRUE(observer.WaitFor([](const std::string& l) { return l.rfind("mods 0 ", 0) == 0; }));
     EXPECT_EQ(observer.Last("keymap "), "keymap German");
+}
+
+TEST_F(WlrSinkTest, ThePlayerEndsWithOneLineWhenTheCompositorGoes) {
+    Observer observer(sway_.socket(), "us");
+    ASSERT_TRUE(observer.ready());
+    const std::string scenario = ::testing::TempDir() + "endless.sf";
+    std::ofstream(scenario) << "Interval 1\nCycle \nCurPos 1,1\nCurPos 2,2\nCycleEnd \n";
+    const std::string log = ::testing::TempDir() + "endless.log";
+    const int out = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    const pid_t player = testing::Spawn({TESS_PLAY_PATH, "--desktop", "wayland", scenario},
+                                        {"WAYLAND_DISPLAY=" + sway_.socket()}, out);
+    close(out);
+    EXPECT_TRUE(observer.WaitFor([](const std::string& l) { return l == "motion 2 2"; }));
+    sway_.Stop();
+    EXPECT_EQ(testing::WaitForExit(player), 1);
+    std::ifstream in(log);
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(text, "tessaline-play: lost the connection to the Wayland compositor at \"" + sway_.socket() + "\"\n");
 }
 #endif
 
