@@ -27,7 +27,9 @@ bool UploadKeymap(zwp_virtual_keyboard_v1* keyboard, const std::string& text) {
 
 }  // namespace
 
-WlrSink::WlrSink(std::unique_ptr<Globals> globals) : globals_(std::move(globals)) {}
+WlrSink::WlrSink(std::unique_ptr<Globals> globals)
+    : globals_(std::move(globals)),
+      presses_(keys_, [this](xkb_keycode_t keycode, bool press) { SendKey(keycode, press); }) {}
 
 std::unique_ptr<WlrSink> WlrSink::Open(std::unique_ptr<Globals> globals, const std::string& keymap,
                                        std::string& error) {
@@ -138,83 +140,19 @@ void WlrSink::SendKey(xkb_keycode_t keycode, bool press) {
     // has to be told after every change, or Shift+A arrives as 'a'.
     const auto changed = xkb_state_update_key(state_, keycode, press ? XKB_KEY_DOWN : XKB_KEY_UP);
     if (changed) SendModifiers();
-    if (keycode < down_.size()) down_[keycode] = press;
-}
-
-void WlrSink::PressKey(xkb_keycode_t keycode) { SendKey(keycode, true); }
-void WlrSink::ReleaseKey(xkb_keycode_t keycode) { SendKey(keycode, false); }
-
-void WlrSink::ReleaseHeldModifiers() {
-    for (size_t kc = 0; kc < down_.size(); ++kc) {
-        if (down_[kc] && (ctrlHeld_[kc] || altHeld_[kc])) ReleaseKey(static_cast<xkb_keycode_t>(kc));
-    }
-    modifiersSuspended_ = true;
-}
-
-void WlrSink::RepressSuspendedModifiers() {
-    for (size_t kc = 0; kc < down_.size(); ++kc) {
-        if (!down_[kc] && (ctrlHeld_[kc] || altHeld_[kc])) PressKey(static_cast<xkb_keycode_t>(kc));
-    }
-    modifiersSuspended_ = false;
 }
 
 void WlrSink::keybd_event(uint8_t vk, uint8_t, uint32_t flags, uintptr_t) {
-    const xkb_keycode_t kc = keys_.KeycodeForVirtualKey(vk);
-    if (!kc || kc >= down_.size()) return;
-    const bool up = flags & KEYEVENTF_KEYUP;
-    const xkb_keycode_t level3 = keys_.Level3Keycode();
-    const bool isCtrl = vk == 17 || vk == 162 || vk == 163;
-    const bool isAlt = (vk == 18 || vk == 164 || vk == 165) && kc != level3;
-
-    if (isCtrl || isAlt) {
-        // Held for the caller; while AltGr stands in for Ctrl+Alt the keys
-        // themselves stay released.
-        (isCtrl ? ctrlHeld_ : altHeld_)[kc] = !up;
-        if (!modifiersSuspended_ || down_[kc]) up ? ReleaseKey(kc) : PressKey(kc);
-        if (ctrlHeld_.none() && altHeld_.none()) modifiersSuspended_ = false;
-        return;
-    }
-    if (up) {
-        ReleaseKey(kc);
-        if (viaAltGr_[kc]) {
-            viaAltGr_[kc] = false;
-            if (viaAltGr_.none() && level3 && down_[level3]) ReleaseKey(level3);
-        }
-        return;
-    }
-    // Ctrl+Alt on a key with an AltGr character types that character, as
-    // on Windows; on other keys it stays a shortcut.
-    if (ctrlHeld_.any() && altHeld_.any() && level3 && keys_.HasLevel3Symbol(kc)) {
-        if (!modifiersSuspended_) ReleaseHeldModifiers();
-        if (!down_[level3]) PressKey(level3);
-        viaAltGr_[kc] = true;
-    } else if (modifiersSuspended_) {
-        RepressSuspendedModifiers();
-    }
-    PressKey(kc);
+    presses_.KeyEvent(vk, flags & KEYEVENTF_KEYUP);
 }
 
 int16_t WlrSink::VkKeyScanA(char32_t ch) { return keys_.VkKeyScan(ch); }
 
 void WlrSink::SendUnicodeChar(char32_t ch) {
-    const auto stroke = keys_.KeyForChar(ch);
-    const xkb_keycode_t shift = keys_.ShiftKeycode();
-    const xkb_keycode_t level3 = keys_.Level3Keycode();
-    const bool needShift = stroke && (stroke->mods & keys_.ShiftMask());
-    const bool needLevel3 = stroke && (stroke->mods & keys_.Level3Mask());
-    if (!stroke || stroke->keycode >= down_.size() || (needShift && !shift) || (needLevel3 && !level3)) {
+    if (!presses_.TypeChar(ch)) {
         const xkb_keysym_t keysym = xkb::KeysymForChar(ch);
         if (keysym != XKB_KEY_NoSymbol) TypeOnExtraKeyboard(keysym);
-        return;
     }
-    const bool pressShift = needShift && !down_[shift];
-    const bool pressLevel3 = needLevel3 && !down_[level3];
-    if (pressShift) PressKey(shift);
-    if (pressLevel3) PressKey(level3);
-    PressKey(stroke->keycode);
-    ReleaseKey(stroke->keycode);
-    if (pressLevel3) ReleaseKey(level3);
-    if (pressShift) ReleaseKey(shift);
     // A long text must not overflow the connection's buffer.
     globals_->Flush();
 }
@@ -235,7 +173,6 @@ void WlrSink::TypeOnExtraKeyboard(xkb_keysym_t keysym) {
     zwp_virtual_keyboard_v1_key(extraKeyboard_, Now(), key, kPressed);
     zwp_virtual_keyboard_v1_key(extraKeyboard_, Now(), key, kReleased);
     extraActive_ = true;
-    globals_->Flush();
 }
 
 void WlrSink::BackToLayout() {
@@ -262,9 +199,7 @@ void WlrSink::Flush() {
 
 void WlrSink::ReleaseAll() {
     BackToLayout();
-    for (size_t kc = 0; kc < down_.size(); ++kc) {
-        if (down_[kc]) ReleaseKey(static_cast<xkb_keycode_t>(kc));
-    }
+    presses_.ReleaseAll();
     static constexpr uint32_t kButtonCodes[] = {BTN_LEFT, BTN_RIGHT};
     for (size_t b = 0; b < buttonsDown_.size(); ++b) {
         if (!buttonsDown_[b]) continue;
@@ -272,10 +207,6 @@ void WlrSink::ReleaseAll() {
         zwlr_virtual_pointer_v1_frame(pointer_);
     }
     buttonsDown_.reset();
-    ctrlHeld_.reset();
-    altHeld_.reset();
-    viaAltGr_.reset();
-    modifiersSuspended_ = false;
     globals_->Roundtrip();
 }
 

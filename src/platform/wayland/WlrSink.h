@@ -14,6 +14,7 @@
 
 #include "platform/InputSink.h"
 #include "platform/wayland/Globals.h"
+#include "platform/wayland/KeyPresses.h"
 #include "platform/xkb/KeymapIndex.h"
 
 struct zwlr_virtual_pointer_v1;
@@ -53,12 +54,8 @@ public:
 private:
     explicit WlrSink(std::unique_ptr<Globals> globals);
     bool Start(const std::string& keymap, std::string& error);
-    void PressKey(xkb_keycode_t keycode);
-    void ReleaseKey(xkb_keycode_t keycode);
     void SendKey(xkb_keycode_t keycode, bool press);
     void SendModifiers();
-    void ReleaseHeldModifiers();
-    void RepressSuspendedModifiers();
     void TypeOnExtraKeyboard(xkb_keysym_t keysym);
     void BackToLayout();
     uint32_t Now() const;
@@ -72,14 +69,9 @@ private:
     xkb_keymap* keymap_ = nullptr;
     xkb_state* state_ = nullptr;
     xkb::KeymapIndex keys_;
+    KeyPresses presses_;
     std::optional<ScreenPoint> lastPoint_;
-
-    std::bitset<256> down_;       // keys this sink holds down now
     std::bitset<2> buttonsDown_;  // left, right
-    std::bitset<256> ctrlHeld_;   // Ctrl keys held as far as the caller knows
-    std::bitset<256> altHeld_;    // Alt keys held as far as the caller knows
-    std::bitset<256> viaAltGr_;   // keys pressed as AltGr instead of Ctrl+Alt
-    bool modifiersSuspended_ = false;
 
     std::vector<xkb_keysym_t> extraKeysyms_;  // what the extra keymap carries
     bool extraActive_ = false;  // the extra keyboard typed last
