@@ -28,8 +28,9 @@ target_link_libraries(tessaline PRIVATE tess_app tess_editor tess_about tess_des
 set_target_properties(tessaline PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
 
 install(TARGETS tessaline RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-install(FILES ${PROJECT_SOURCE_DIR}/resources/tessaline.desktop
-        DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+# KWin lets a program use its fake input when the program's desktop file
+# names the interface and gives the program's absolute path.
+tess_install_desktop_file(tessaline)
 install(FILES ${PROJECT_SOURCE_DIR}/resources/tessaline.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 install(FILES ${PROJECT_SOURCE_DIR}/resources/tessaline-48.png

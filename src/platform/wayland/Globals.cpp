@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/wayland/fake-input-client.h"
 #include "platform/wayland/virtual-keyboard-unstable-v1-client.h"
 #include "platform/wayland/wlr-virtual-pointer-unstable-v1-client.h"
 #include "platform/wayland/xdg-output-unstable-v1-client.h"
@@ -34,6 +35,7 @@ Globals::~Globals() {
     if (outputManager_) zxdg_output_manager_v1_destroy(outputManager_);
     if (pointerManager_) zwlr_virtual_pointer_manager_v1_destroy(pointerManager_);
     if (keyboardManager_) zwp_virtual_keyboard_manager_v1_destroy(keyboardManager_);
+    if (fakeInput_) org_kde_kwin_fake_input_destroy(fakeInput_);
     if (seat_) wl_seat_destroy(seat_);
     if (registry_) wl_registry_destroy(registry_);
     wl_display_flush(display_);
@@ -83,8 +85,13 @@ void Globals::OnGlobal(void* data, wl_registry* registry, uint32_t name, const c
         for (auto& o : self->outputs_) self->WatchXdgOutput(*o);
     } else if (iface == wl_output_interface.name) {
         self->AddOutput(name, version);
-    } else if (iface == "org_kde_kwin_fake_input") {
-        self->kdeFakeInput_ = true;
+    } else if (iface == org_kde_kwin_fake_input_interface.name) {
+        self->fakeInputVersion_ = version;
+        // Keys need version 4; anything older is named in the reason only.
+        if (version >= 4) {
+            self->fakeInput_ = static_cast<org_kde_kwin_fake_input*>(
+                wl_registry_bind(registry, name, &org_kde_kwin_fake_input_interface, 4));
+        }
     }
 }
 

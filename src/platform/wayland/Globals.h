@@ -15,6 +15,7 @@ struct zwlr_virtual_pointer_manager_v1;
 struct zwp_virtual_keyboard_manager_v1;
 struct zxdg_output_manager_v1;
 struct zxdg_output_v1;
+struct org_kde_kwin_fake_input;
 
 namespace tess::wayland {
 
@@ -49,7 +50,14 @@ public:
     wl_seat* seat() const { return seat_; }
     zwlr_virtual_pointer_manager_v1* pointerManager() const { return pointerManager_; }
     zwp_virtual_keyboard_manager_v1* keyboardManager() const { return keyboardManager_; }
-    bool hasKdeFakeInput() const { return kdeFakeInput_; }
+    // KWin's fake input, and the version the compositor offers (0: none).
+    org_kde_kwin_fake_input* fakeInput() const { return fakeInput_; }
+    uint32_t fakeInputVersion() const { return fakeInputVersion_; }
+    // The logical rectangles as they are now.
+    std::vector<OutputRect> Outputs() {
+        bool changed = false;
+        return Outputs(changed);
+    }
 
 private:
     struct Output {
@@ -77,7 +85,8 @@ private:
     zwlr_virtual_pointer_manager_v1* pointerManager_ = nullptr;
     zwp_virtual_keyboard_manager_v1* keyboardManager_ = nullptr;
     zxdg_output_manager_v1* outputManager_ = nullptr;
-    bool kdeFakeInput_ = false;
+    org_kde_kwin_fake_input* fakeInput_ = nullptr;
+    uint32_t fakeInputVersion_ = 0;
     std::vector<std::unique_ptr<Output>> outputs_;
     bool outputsChanged_ = true;
 };

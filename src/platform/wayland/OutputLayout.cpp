@@ -51,4 +51,11 @@ std::optional<AbsoluteMotion> OutputLayout::Place(int32_t x, int32_t y) const {
                           static_cast<uint32_t>(box_.width), static_cast<uint32_t>(box_.height)};
 }
 
+std::optional<OutputLayout::LayoutPoint> OutputLayout::PlaceInLayout(int32_t x, int32_t y) const {
+    const auto motion = Place(x, y);
+    if (!motion) return std::nullopt;
+    return LayoutPoint{static_cast<int32_t>(int64_t{box_.x} + motion->x),
+                       static_cast<int32_t>(int64_t{box_.y} + motion->y)};
+}
+
 }  // namespace tess::wayland

@@ -26,6 +26,12 @@ public:
     // The screen point (x, y), or the nearest point of an output when it
     // lies in a gap or off every output; nothing without outputs.
     std::optional<AbsoluteMotion> Place(int32_t x, int32_t y) const;
+    // The same point in the compositor's logical coordinates.
+    struct LayoutPoint {
+        int32_t x = 0, y = 0;
+        bool operator==(const LayoutPoint&) const = default;
+    };
+    std::optional<LayoutPoint> PlaceInLayout(int32_t x, int32_t y) const;
 
 private:
     std::vector<OutputRect> outputs_;

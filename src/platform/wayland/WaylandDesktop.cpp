@@ -2,9 +2,11 @@
 #include <xkbcommon/xkbcommon.h>
 
 #include <cstdlib>
+#include <string>
 
 #include "platform/desktop/Backends.h"
 #include "platform/wayland/Globals.h"
+#include "platform/wayland/KdeSink.h"
 #include "platform/wayland/WlrSink.h"
 
 namespace tess::desktop {
@@ -27,6 +29,9 @@ std::string KeymapFromEnvironment() {
     return text;
 }
 
+constexpr const char* kKdeOffLayout =
+    "KDE Plasma takes only key codes from programs: characters the keyboard layout lacks cannot be typed";
+
 }  // namespace
 
 WaylandOpening OpenWayland() {
@@ -35,21 +40,28 @@ WaylandOpening OpenWayland() {
     if (!globals->Connect(opening.error)) return opening;
     opening.reachedCompositor = true;
     const std::string at = "the compositor at \"" + globals->name() + "\"";
-    if (!globals->seat()) {
+    const bool wlroots = globals->pointerManager() && globals->keyboardManager() && globals->seat();
+    if (!wlroots && globals->pointerManager() && globals->keyboardManager() && !globals->fakeInput()) {
         opening.error = at + " has no seat";
         return opening;
     }
-    if (!globals->pointerManager() || !globals->keyboardManager()) {
+    if (!wlroots && !globals->fakeInput()) {
         opening.error = at + " offers neither zwlr_virtual_pointer_v1 with zwp_virtual_keyboard_v1";
-        opening.error += globals->hasKdeFakeInput()
-                             ? " (its org_kde_kwin_fake_input is not supported by this build)"
+        opening.error += globals->fakeInputVersion()
+                             ? " nor org_kde_kwin_fake_input of version 4 (it has version " +
+                                   std::to_string(globals->fakeInputVersion()) + ")"
                              : " nor org_kde_kwin_fake_input";
         return opening;
     }
     std::string keymap = globals->SeatKeymap();
     if (keymap.empty()) keymap = KeymapFromEnvironment();
     std::string error;
-    opening.sink = wayland::WlrSink::Open(std::move(globals), keymap, error);
+    if (wlroots) {
+        opening.sink = wayland::WlrSink::Open(std::move(globals), keymap, error);
+    } else {
+        opening.sink = wayland::KdeSink::Open(std::move(globals), keymap, error);
+        opening.notice = kKdeOffLayout;
+    }
     if (!opening.sink) opening.error = at + ": " + error;
     return opening;
 }
