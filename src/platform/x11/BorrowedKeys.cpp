@@ -13,16 +13,55 @@ BorrowedKeys::BorrowedKeys(Display* display, std::chrono::milliseconds settle,
                            std::chrono::milliseconds restoreDelay)
     : display_(display), settle_(settle), restoreDelay_(restoreDelay) {}
 
-void BorrowedKeys::SetPool(const std::vector<KeyCode>& spare) {
+void BorrowedKeys::SetPool(const std::vector<KeyCode>& spare, unsigned level3Mods) {
+    const auto used = InUse();
+    if (used.empty()) {
+        // Four characters a keycode where the keymap has the four-level
+        // type of Shift and AltGr, else two with Shift.
+        slots_.clear();
+        level3Mods_ = level3Mods;
+        levels_ = 2;
+        if (level3Mods_) {
+            if (XkbDescPtr xkb = XkbGetMap(display_, XkbKeyTypesMask, XkbUseCoreKbd)) {
+                levels_ = 4;
+                if (TypeIndex(xkb) < 0) levels_ = 2;
+                XkbFreeKeyboard(xkb, 0, True);
+            }
+        }
+    }
     std::erase_if(slots_, [&](const Slot& s) {
-        return s.keysym == NoSymbol && std::find(spare.begin(), spare.end(), s.keycode) == spare.end();
+        return std::find(spare.begin(), spare.end(), s.keycode) == spare.end() &&
+               std::find(used.begin(), used.end(), s.keycode) == used.end();
     });
     for (KeyCode kc : spare) {
-        if (std::none_of(slots_.begin(), slots_.end(), [kc](const Slot& s) { return s.keycode == kc; }))
-            slots_.push_back(Slot{kc, NoSymbol, {}});
+        if (std::any_of(slots_.begin(), slots_.end(), [kc](const Slot& s) { return s.keycode == kc; }))
+            continue;
+        for (int level = 0; level < levels_; ++level) slots_.push_back(Slot{kc, level, NoSymbol, {}});
     }
-    std::sort(slots_.begin(), slots_.end(),
-              [](const Slot& a, const Slot& b) { return a.keycode < b.keycode; });
+    // Plain levels first: they need no modifier.
+    std::stable_sort(slots_.begin(), slots_.end(), [](const Slot& a, const Slot& b) {
+        return a.level != b.level ? a.level < b.level : a.keycode < b.keycode;
+    });
+}
+
+int BorrowedKeys::TypeIndex(XkbDescPtr xkb) const {
+    if (levels_ == 1) return XkbOneLevelIndex;
+    if (levels_ == 2) return XkbTwoLevelIndex;
+    for (int t = 0; t < xkb->map->num_types; ++t) {
+        const XkbKeyTypeRec& type = xkb->map->types[t];
+        if (type.num_levels != 4 || type.mods.mask != (ShiftMask | level3Mods_)) continue;
+        int found = 0;
+        for (int e = 0; e < type.map_count; ++e) {
+            const XkbKTMapEntryRec& entry = type.map[e];
+            const unsigned mask = entry.mods.mask;
+            if (entry.active && ((mask == ShiftMask && entry.level == 1) ||
+                                 (mask == level3Mods_ && entry.level == 2) ||
+                                 (mask == (ShiftMask | level3Mods_) && entry.level == 3)))
+                ++found;
+        }
+        if (found == 3) return t;
+    }
+    return -1;
 }
 
 void BorrowedKeys::Expect(std::u32string_view upcoming) { upcoming_.assign(upcoming.begin(), upcoming.end()); }
@@ -30,7 +69,8 @@ void BorrowedKeys::Expect(std::u32string_view upcoming) { upcoming_.assign(upcom
 std::vector<KeyCode> BorrowedKeys::InUse() const {
     std::vector<KeyCode> used;
     for (const Slot& s : slots_) {
-        if (s.keysym != NoSymbol) used.push_back(s.keycode);
+        if (s.keysym != NoSymbol && std::find(used.begin(), used.end(), s.keycode) == used.end())
+            used.push_back(s.keycode);
     }
     return used;
 }
@@ -41,7 +81,7 @@ void BorrowedKeys::Used(KeyCode keycode) {
     }
 }
 
-KeyCode BorrowedKeys::Prepare(char32_t ch, KeySym keysym) {
+BorrowedKeys::Stroke BorrowedKeys::Prepare(char32_t ch, KeySym keysym) {
     if (!upcoming_.empty()) {
         if (upcoming_.front() == ch) {
             upcoming_.pop_front();
@@ -52,8 +92,8 @@ KeyCode BorrowedKeys::Prepare(char32_t ch, KeySym keysym) {
     auto holding = [this](KeySym ks) {
         return std::find_if(slots_.begin(), slots_.end(), [ks](const Slot& s) { return s.keysym == ks; });
     };
-    if (auto slot = holding(keysym); slot != slots_.end()) return slot->keycode;
-    if (slots_.empty()) return 0;
+    if (auto slot = holding(keysym); slot != slots_.end()) return Stroke{slot->keycode, slot->level};
+    if (slots_.empty()) return {};
 
     // The characters needed next, as many as there are keycodes; what is
     // not among them may make room.
@@ -89,7 +129,7 @@ KeyCode BorrowedKeys::Prepare(char32_t ch, KeySym keysym) {
     WaitForReaders(latest);
     Apply(changes);
     const auto slot = holding(keysym);
-    return slot == slots_.end() ? 0 : slot->keycode;
+    return slot == slots_.end() ? Stroke{} : Stroke{slot->keycode, slot->level};
 }
 
 void BorrowedKeys::Synced() { synced_ = Clock::now(); }
@@ -109,18 +149,29 @@ void BorrowedKeys::Apply(const std::vector<std::pair<Slot*, KeySym>>& changes) {
     if (changes.empty()) return;
     XkbDescPtr xkb = XkbGetMap(display_, XkbKeyTypesMask | XkbKeySymsMask, XkbUseCoreKbd);
     if (!xkb) return;
+    const int type = TypeIndex(xkb);
+    for (const auto& [slot, keysym] : changes) slot->keysym = type < 0 ? NoSymbol : keysym;
+    // Every keycode touched is written whole: its levels as the slots hold
+    // them, or no symbol at all when they are all free.
     int first = 255, last = 0;
-    for (const auto& [slot, keysym] : changes) {
-        const KeyCode kc = slot->keycode;
+    for (const auto& change : changes) {
+        const KeyCode kc = change.first->keycode;
         if (kc < xkb->min_key_code || kc > xkb->max_key_code) continue;
-        if (keysym == NoSymbol) {
+        std::vector<KeySym> levels(static_cast<size_t>(levels_), NoSymbol);
+        bool any = false;
+        for (const Slot& s : slots_) {
+            if (s.keycode != kc) continue;
+            levels[static_cast<size_t>(s.level)] = s.keysym;
+            any = any || s.keysym != NoSymbol;
+        }
+        if (!any) {
             XkbChangeTypesOfKey(xkb, kc, 0, XkbGroup1Mask, nullptr, nullptr);
         } else {
-            int type = XkbOneLevelIndex;
-            if (XkbChangeTypesOfKey(xkb, kc, 1, XkbGroup1Mask, &type, nullptr) != Success) continue;
-            XkbKeySymsPtr(xkb, kc)[0] = keysym;
+            int types[1] = {type};
+            if (XkbChangeTypesOfKey(xkb, kc, 1, XkbGroup1Mask, types, nullptr) != Success) continue;
+            KeySym* syms = XkbKeySymsPtr(xkb, kc);
+            for (int l = 0; l < levels_ && l < XkbKeyGroupWidth(xkb, kc, 0); ++l) syms[l] = levels[l];
         }
-        slot->keysym = keysym;
         first = std::min<int>(first, kc);
         last = std::max<int>(last, kc);
     }

@@ -52,4 +52,12 @@ void ServerKeymap::SetGroup(int group, const std::vector<KeyCode>& ignore) {
     index_ = xkb::KeymapIndex(keymap_, static_cast<xkb_layout_index_t>(group), absent);
 }
 
+KeySym ServerKeymap::KeysymAt(KeyCode keycode, int level) const {
+    const xkb_keysym_t* syms = nullptr;
+    if (!keymap_ || xkb_keymap_key_get_syms_by_level(keymap_, keycode, 0,
+                                                     static_cast<xkb_level_index_t>(level), &syms) != 1)
+        return NoSymbol;
+    return syms[0];
+}
+
 }  // namespace tess::x11

@@ -26,6 +26,9 @@ public:
     // it was read stay ignored.
     void SetGroup(int group, const std::vector<KeyCode>& ignore);
     int group() const { return group_; }
+    // The keysym the keymap read last has on a key's first group and a
+    // level, ignored keys included; NoSymbol for none.
+    KeySym KeysymAt(KeyCode keycode, int level) const;
     const xkb::KeymapIndex& index() const { return index_; }
 
 private:

@@ -5,6 +5,7 @@
 #include <X11/extensions/Xrandr.h>
 
 #include <algorithm>
+#include <span>
 
 #include "platform/x11/ErrorTrap.h"
 #include "platform/x11/PrimaryMonitor.h"
@@ -93,13 +94,19 @@ void X11Sink::HandleEvent(const XEvent& event) {
 }
 
 void X11Sink::ReloadKeyboard() {
-    keyboard_.Load(display_, borrowed_.InUse());
+    const auto inUse = borrowed_.InUse();
+    keyboard_.Load(display_, inUse);
+    if (!inUse.empty()) {
+        // A new keymap may have dropped what we had put on spare keycodes.
+        borrowed_.Verify([this](KeyCode kc, int level) { return keyboard_.KeysymAt(kc, level); });
+        if (borrowed_.InUse() != inUse) keyboard_.SetGroup(keyboard_.group(), borrowed_.InUse());
+    }
     group_ = keyboard_.group();
     std::vector<KeyCode> spare;
     for (xkb_keycode_t kc : keys().SpareKeycodes()) {
         if (kc >= 8 && kc <= 255) spare.push_back(static_cast<KeyCode>(kc));
     }
-    borrowed_.SetPool(spare);
+    borrowed_.SetPool(spare, keys().Level3Keycode() ? keys().Level3Mods() & 0xff : 0);
     keymapStale_ = false;
 }
 
@@ -132,6 +139,7 @@ void X11Sink::SetCursorPos(int32_t x, int32_t y) {
 ScreenPoint X11Sink::GetCursorPos() {
     PollEvents(true);
     borrowed_.Restore(false);
+    originKnown_ = false;
     Window rootReturn = 0, child = 0;
     int rootX = 0, rootY = 0, winX = 0, winY = 0;
     unsigned mask = 0;
@@ -266,11 +274,35 @@ void X11Sink::SendUnicodeChar(char32_t ch) {
 void X11Sink::TypeOnBorrowedKey(char32_t ch) {
     const KeySym keysym = xkb::KeysymForChar(ch);
     if (keysym == NoSymbol) return;
-    const KeyCode kc = borrowed_.Prepare(ch, keysym);
-    if (!kc) return;  // every keycode is in use: nothing to type with
-    PressKey(kc);
-    ReleaseKey(kc);
-    borrowed_.Used(kc);
+    const auto stroke = borrowed_.Prepare(ch, keysym);
+    if (!stroke.keycode) return;  // every keycode is in use: nothing to type with
+    // The level's modifiers exactly: Shift and AltGr pressed for it, or let
+    // go of for the stroke when the scenario holds them.
+    const KeyCode shiftKeys[] = {static_cast<KeyCode>(keys().ShiftKeycode()),
+                                 static_cast<KeyCode>(keys().KeycodeForVirtualKey(161))};
+    const KeyCode level3 = static_cast<KeyCode>(keys().Level3Keycode());
+    std::vector<KeyCode> pressed, released;
+    auto want = [&](std::span<const KeyCode> modifiers, bool wanted) {
+        const bool down = std::any_of(modifiers.begin(), modifiers.end(),
+                                      [this](KeyCode k) { return k && down_[k]; });
+        if (wanted && !down && modifiers.front()) {
+            PressKey(modifiers.front());
+            pressed.push_back(modifiers.front());
+        }
+        for (KeyCode k : modifiers) {
+            if (!wanted && k && down_[k]) {
+                ReleaseKey(k);
+                released.push_back(k);
+            }
+        }
+    };
+    want(shiftKeys, stroke.level & 1);
+    want(std::span(&level3, 1), stroke.level & 2);
+    PressKey(stroke.keycode);
+    ReleaseKey(stroke.keycode);
+    for (auto k = pressed.rbegin(); k != pressed.rend(); ++k) ReleaseKey(*k);
+    for (KeyCode k : released) PressKey(k);
+    borrowed_.Used(stroke.keycode);
 }
 
 void X11Sink::RestoreKeyboardMapping() {
@@ -279,6 +311,9 @@ void X11Sink::RestoreKeyboardMapping() {
 }
 
 void X11Sink::Flush() {
+    // Monitors made or removed with `xrandr --setmonitor` send no event:
+    // the primary monitor is read again in the next tick.
+    originKnown_ = false;
     XSync(display_, False);
     borrowed_.Synced();
     PollEvents(false);
