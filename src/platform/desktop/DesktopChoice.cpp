@@ -42,6 +42,7 @@ public:
         inner_->ShellExecuteA(owner, operation, file, parameters, directory, show);
     }
     void SendUnicodeChar(char32_t ch) override { inner_->SendUnicodeChar(ch); }
+    void WillSendUnicodeChars(std::u32string_view chars) override { inner_->WillSendUnicodeChars(chars); }
     void Flush() override { inner_->Flush(); }
 
 private:

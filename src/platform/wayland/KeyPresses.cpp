@@ -67,8 +67,8 @@ bool KeyPresses::TypeChar(char32_t ch) {
     if (!stroke || stroke->keycode >= down_.size()) return false;
     const xkb_keycode_t shift = keys_.ShiftKeycode();
     const xkb_keycode_t level3 = keys_.Level3Keycode();
-    const bool needShift = stroke->mods & keys_.ShiftMask();
-    const bool needLevel3 = stroke->mods & keys_.Level3Mask();
+    const bool needShift = stroke->mods & keys_.ShiftMods();
+    const bool needLevel3 = stroke->mods & keys_.Level3Mods();
     if ((needShift && (!shift || shift >= down_.size())) ||
         (needLevel3 && (!level3 || level3 >= down_.size())))
         return false;

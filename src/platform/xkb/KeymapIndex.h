@@ -79,9 +79,9 @@ public:
     // The modifier keys used for typing and the modifiers they set
     // (keycode 0 and mask 0 when the layout has no such key).
     xkb_keycode_t ShiftKeycode() const { return shiftKeycode_; }
-    xkb_mod_mask_t ShiftMask() const { return shiftMask_; }
+    xkb_mod_mask_t ShiftMods() const { return shiftMask_; }
     xkb_keycode_t Level3Keycode() const { return level3Keycode_; }
-    xkb_mod_mask_t Level3Mask() const { return level3Mask_; }
+    xkb_mod_mask_t Level3Mods() const { return level3Mask_; }
     // Whether the key types a character of its own with AltGr held, so
     // that Ctrl+Alt on it means AltGr rather than a shortcut.
     bool HasLevel3Symbol(xkb_keycode_t keycode) const;
