@@ -3,6 +3,7 @@
 #include <linux/input-event-codes.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 
 #include "platform/wayland/Keymaps.h"
@@ -155,6 +156,21 @@ void WlrSink::SendUnicodeChar(char32_t ch) {
     }
     // A long text must not overflow the connection's buffer.
     globals_->Flush();
+}
+
+void WlrSink::WillSendUnicodeChars(std::u32string_view chars) {
+    std::vector<xkb_keysym_t> wanted = extraKeysyms_;
+    for (char32_t ch : chars) {
+        const auto stroke = keys_.KeyForChar(ch);
+        if (stroke && stroke->keycode < 256) continue;  // typed with the layout's keys
+        const xkb_keysym_t keysym = xkb::KeysymForChar(ch);
+        if (keysym == XKB_KEY_NoSymbol || std::find(wanted.begin(), wanted.end(), keysym) != wanted.end())
+            continue;
+        if (wanted.size() >= kMaxExtraKeys) break;  // the rest one by one, as they come
+        wanted.push_back(keysym);
+    }
+    if (wanted.size() > extraKeysyms_.size() && UploadKeymap(extraKeyboard_, ExtraKeymap(wanted)))
+        extraKeysyms_ = std::move(wanted);
 }
 
 void WlrSink::TypeOnExtraKeyboard(xkb_keysym_t keysym) {

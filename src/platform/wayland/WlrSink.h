@@ -46,6 +46,9 @@ public:
                        const std::string& file, const std::string& parameters,
                        const std::string& directory, int showMode) override;
     void SendUnicodeChar(char32_t ch) override;
+    // Puts every announced character the layout lacks on the extra
+    // keyboard's keymap at once: one keymap for a whole text.
+    void WillSendUnicodeChars(std::u32string_view chars) override;
     void Flush() override;
 
     // Lets go of every key and button this sink holds down.

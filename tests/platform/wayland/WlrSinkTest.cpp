@@ -95,7 +95,7 @@ TEST_F(WlrSinkTest, TextOnTheSeatsLayoutWithShiftAltGrAndCharactersItLacks) {
         int16_t vkOfAt;  // VkKeyScanA('@')
         int16_t vkOfY;   // VkKeyScanA('y')
     } layouts[] = {
-        {"us", "English (US)", "Hello, World! ~{x}|@3 é ж € 😀 ß z€", 0x0132, 0x59},
+        {"us", "English (US)", "Hello, World! ~{x}|@3 é съешь же ещё € 😀 ß z€", 0x0132, 0x59},
         {"de", "German", "Hallo, Welt! @€{[]}\\~|µ QÄÖÜß yz é ж 😀 ½ ¼é", 0x0651, 0x59},
     };
     for (const auto& l : layouts) {
