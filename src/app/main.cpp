@@ -3,9 +3,11 @@
 // event loop until the main window closes.
 #include <QApplication>
 #include <QSocketNotifier>
+#include <QStatusBar>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string>
 
 #include "about/AboutBox.h"
@@ -50,6 +52,26 @@ bool HasDisplay() {
     return false;
 }
 
+// "--desktop auto|x11|wayland" (or "--desktop=..."), taken out of the
+// arguments before Qt reads them; Auto when absent, nothing when invalid.
+std::optional<tess::DesktopChoice> TakeDesktopOption(int& argc, char** argv) {
+    std::optional<tess::DesktopChoice> choice = tess::DesktopChoice::Auto;
+    int out = 1;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--desktop") {
+            choice = i + 1 < argc ? tess::ParseDesktopChoice(argv[++i]) : std::nullopt;
+        } else if (arg.rfind("--desktop=", 0) == 0) {
+            choice = tess::ParseDesktopChoice(arg.substr(10));
+        } else {
+            argv[out++] = argv[i];
+        }
+    }
+    argv[out] = nullptr;
+    argc = out;
+    return choice;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -59,13 +81,19 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "tessaline: no display to open a window on (DISPLAY is not set)\n");
         return 2;
     }
-    InstallEndSignals();
-    std::string reason;
-    std::unique_ptr<tess::InputSink> sink = tess::CreateDesktopSink(reason);
-    if (!sink) {
-        std::fprintf(stderr, "tessaline: cannot reach the desktop: %s\n", reason.c_str());
+    std::optional<tess::DesktopChoice> choice = TakeDesktopOption(argc, argv);
+    if (!choice) {
+        std::fprintf(stderr, "tessaline: --desktop needs auto, x11 or wayland\n");
         return 2;
     }
+    InstallEndSignals();
+    tess::DesktopSink desktop = tess::CreateDesktopSink(*choice);
+    if (!desktop.sink) {
+        std::fprintf(stderr, "tessaline: cannot reach the desktop: %s\n", desktop.error.c_str());
+        return 2;
+    }
+    if (!desktop.notice.empty()) std::fprintf(stderr, "tessaline: %s\n", desktop.notice.c_str());
+    std::unique_ptr<tess::InputSink> sink = std::move(desktop.sink);
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tessaline 0003"));
@@ -81,6 +109,9 @@ int main(int argc, char** argv) {
         placementError = QString::fromUtf8(e.what());
     }
     window.show();
+    // What playback cannot reach on this desktop, said once.
+    if (!desktop.notice.empty())
+        window.statusBar()->showMessage(QString::fromStdString(desktop.notice), 10000);
     if (!placementError.isEmpty()) tess::ShowError(&window, placementError);
 
     // The about box and the action editor live hidden until the program

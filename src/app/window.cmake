@@ -42,9 +42,10 @@ if(WIN32)
     install(SCRIPT ${tess_deploy_script})
   endif()
 else()
-  # The desktop entry and the icons, for Unix desktops.
-  install(FILES ${PROJECT_SOURCE_DIR}/resources/tessaline.desktop
-          DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+  # The desktop entry and the icons, for Unix desktops. KWin lets a program
+  # use its fake input when the program's desktop file names the interface
+  # and gives the program's absolute path.
+  tess_install_desktop_file(tessaline)
   install(FILES ${PROJECT_SOURCE_DIR}/resources/tessaline.svg
           DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
   install(FILES ${PROJECT_SOURCE_DIR}/resources/tessaline-48.png

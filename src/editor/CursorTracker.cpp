@@ -26,6 +26,15 @@ CursorTracker::CursorTracker(EditorHost& host, InputSink& sink, ActionEditor& ed
 }
 
 void CursorTracker::TimerForPositionTimer() {
+    if (!sink_.CursorPosKnown()) {
+        // The desktop does not say where the pointer is and playback has
+        // not put it anywhere yet: no number rather than a made-up one,
+        // and nothing to capture.
+        if (last_ || !unknownShown_) host_.SetCursorPanelText(kStatusPrefix);
+        last_.reset();
+        unknownShown_ = true;
+        return;
+    }
     const ScreenPoint point = sink_.GetCursorPos();
     // An unchanged position costs one comparison: no formatting, no repaint.
     if (!last_ || *last_ != point) {

@@ -41,6 +41,7 @@ private:
     ActionEditor& editor_;
     QTimer timer_;
     std::optional<ScreenPoint> last_;
+    bool unknownShown_ = false;
     QString positionText_;
 };
 

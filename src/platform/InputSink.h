@@ -4,6 +4,7 @@
 // produces. Every effect on the rest of the system passes through here.
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace tess {
 
@@ -35,6 +36,10 @@ public:
     // primary monitor). The system keeps the pointer on screen.
     virtual void SetCursorPos(int32_t x, int32_t y) = 0;
     virtual ScreenPoint GetCursorPos() = 0;
+    // Whether GetCursorPos tells where the pointer is. Some desktops tell
+    // ordinary programs nothing of it: there GetCursorPos answers the last
+    // point SetCursorPos moved it to, and false until there is one.
+    virtual bool CursorPosKnown() { return true; }
     // One button event at the pointer's current position, no motion.
     virtual void mouse_event(uint32_t flags, int32_t dx, int32_t dy, uint32_t data,
                              uintptr_t extraInfo) = 0;
@@ -51,6 +56,9 @@ public:
                                const std::string& directory, int showMode) = 0;
     // Types one character that VkKeyScanA cannot map.
     virtual void SendUnicodeChar(char32_t ch) = 0;
+    // Announces the characters SendUnicodeChar will be given next, in order,
+    // so that the sink can prepare for all of them at once. A hint only.
+    virtual void WillSendUnicodeChars(std::u32string_view /*chars*/) {}
     // Hands everything sent so far to the system; called at the end of a tick.
     virtual void Flush() {}
 };

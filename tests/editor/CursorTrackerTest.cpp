@@ -61,6 +61,23 @@ TEST_F(CursorTrackerTest, PanelShowsThePositionAndIsRewrittenOnlyWhenItMoves) {
     EXPECT_TRUE(editor->Edit1()->text().isEmpty());  // no capture without "Auto"
 }
 
+TEST_F(CursorTrackerTest, APositionTheDesktopDoesNotTellIsLeftOutNotShownStale) {
+    PointAt(118, 141);
+    StartCapture();
+    PointAt(118, 141);
+    ASSERT_EQ(editor->Edit1()->text(), "118,141");
+    sink.known = false;
+    PointAt(300, 400);
+    PointAt(300, 400);
+    EXPECT_EQ(host.panel, " Cursor position: ");
+    EXPECT_EQ(host.panelWrites, 2);
+    EXPECT_EQ(editor->Edit1()->text(), "118,141");  // nothing captured meanwhile
+    sink.known = true;  // playback has put the pointer somewhere
+    PointAt(300, 400);
+    EXPECT_EQ(host.panel, " Cursor position: 300,400");
+    EXPECT_EQ(editor->Edit1()->text(), "300,400");
+}
+
 TEST_F(CursorTrackerTest, CaptureFollowsThePointerUntilEnterFreezesIt) {
     StartCapture();
     PointAt(10, 20);

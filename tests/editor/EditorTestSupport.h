@@ -114,8 +114,10 @@ class FakeSink : public InputSink {
 public:
     ScreenPoint cursor;
     int queries = 0;
+    bool known = true;  // false: a desktop that does not tell where the pointer is
 
     void SetCursorPos(int32_t x, int32_t y) override { cursor = {x, y}; }
+    bool CursorPosKnown() override { return known; }
     ScreenPoint GetCursorPos() override {
         ++queries;
         return cursor;

@@ -108,6 +108,14 @@ bool ParsePlayerOptions(int argc, const char* const* argv, PlayerOptions& option
                 error = "--clock needs a UTC time as HH:MM:SS.mmm, not \"" + value + "\"";
                 return false;
             }
+        } else if (arg == "--desktop") {
+            if (!takeValue()) return false;
+            const auto choice = ParseDesktopChoice(value);
+            if (!choice) {
+                error = "--desktop needs auto, x11 or wayland, not \"" + value + "\"";
+                return false;
+            }
+            options.desktop = *choice;
         } else {
             error = "unknown option " + arg;
             return false;

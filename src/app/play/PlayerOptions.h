@@ -4,6 +4,8 @@
 #include <optional>
 #include <string>
 
+#include "platform/DesktopSink.h"
+
 namespace tess {
 
 struct PlayerOptions {
@@ -14,12 +16,13 @@ struct PlayerOptions {
     int32_t start = 1;                 // the line Run starts from, counted from 1
     std::optional<uint64_t> maxTicks;  // no limit when absent
     std::optional<uint32_t> clockMs;   // ms since midnight UTC that seeds ranges
+    DesktopChoice desktop = DesktopChoice::Auto;
     std::string file;
 };
 
 inline constexpr const char* kPlayerUsage =
     "usage: tessaline-play [--dry-run] [--repeat] [--halt-on-error] [--start N] "
-    "[--max-ticks N] [--clock HH:MM:SS.mmm] FILE";
+    "[--max-ticks N] [--clock HH:MM:SS.mmm] [--desktop auto|x11|wayland] FILE";
 
 // Fills `options` from the arguments; on bad usage returns false with a
 // one-line reason in `error`.

@@ -54,8 +54,10 @@ int main(int argc, char** argv) {
         dryRun = std::make_unique<DryRunOutput>(&StopSignals::WriteOutput);
         sink = dryRun.get();
     } else {
-        desktop = CreateDesktopSink(error);
-        if (!desktop) return Fail("cannot reach the desktop: " + error);
+        DesktopSink opened = CreateDesktopSink(options.desktop);
+        if (!opened.sink) return Fail("cannot reach the desktop: " + opened.error);
+        if (!opened.notice.empty()) std::fprintf(stderr, "tessaline-play: %s\n", opened.notice.c_str());
+        desktop = std::move(opened.sink);
         sink = desktop.get();
     }
 

@@ -109,8 +109,11 @@ void WinSink::ShellExecuteA(const void* ownerWindow, const std::string& operatio
 
 namespace tess {
 
-std::unique_ptr<InputSink> CreateDesktopSink(std::string&) {
-    return std::make_unique<win::WinSink>();
+// Windows has one desktop: every choice reaches it.
+DesktopSink CreateDesktopSink(DesktopChoice) {
+    DesktopSink desktop;
+    desktop.sink = std::make_unique<win::WinSink>();
+    return desktop;
 }
 
 }  // namespace tess

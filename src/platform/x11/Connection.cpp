@@ -12,7 +12,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/DesktopSink.h"
+#include "platform/desktop/Backends.h"
 #include "platform/x11/ErrorTrap.h"
 #include "platform/x11/X11Sink.h"
 
@@ -109,10 +109,8 @@ std::unique_ptr<X11Sink> OpenX11Sink(const char* displayName, std::string& error
 
 }  // namespace tess::x11
 
-namespace tess {
+namespace tess::desktop {
 
-std::unique_ptr<InputSink> CreateDesktopSink(std::string& error) {
-    return x11::OpenX11Sink(nullptr, error);
-}
+std::unique_ptr<InputSink> OpenX11(std::string& error) { return x11::OpenX11Sink(nullptr, error); }
 
-}  // namespace tess
+}  // namespace tess::desktop

@@ -16,7 +16,7 @@ TEST(PlayerOptions, ReadsEveryOption) {
     PlayerOptions o;
     std::string error;
     ASSERT_TRUE(Parse({"--dry-run", "--repeat", "--halt-on-error", "--start", "3", "--max-ticks=10",
-                       "--clock", "23:59:59.999", "a.sf"},
+                       "--clock", "23:59:59.999", "--desktop", "wayland", "a.sf"},
                       o, error))
         << error;
     EXPECT_TRUE(o.dryRun && o.repeat && o.haltOnError);
@@ -24,6 +24,13 @@ TEST(PlayerOptions, ReadsEveryOption) {
     EXPECT_EQ(o.maxTicks, 10u);
     EXPECT_EQ(o.clockMs, 86399999u);
     EXPECT_EQ(o.file, "a.sf");
+    EXPECT_EQ(o.desktop, DesktopChoice::Wayland);
+
+    PlayerOptions chosen;
+    ASSERT_TRUE(Parse({"--desktop=x11", "a.sf"}, chosen, error));
+    EXPECT_EQ(chosen.desktop, DesktopChoice::X11);
+    ASSERT_TRUE(Parse({"a.sf"}, chosen = {}, error));
+    EXPECT_EQ(chosen.desktop, DesktopChoice::Auto);
 
     PlayerOptions dashed;
     ASSERT_TRUE(Parse({"--", "--dry-run"}, dashed, error));
@@ -48,6 +55,9 @@ TEST(PlayerOptions, RejectsBadUsage) {
         {"--clock", "1:00:00.000", "a.sf"},
         {"--clock", "01:00:00", "a.sf"},
         {"--dry-run=yes", "a.sf"},
+        {"--desktop", "gnome", "a.sf"},
+        {"--desktop=", "a.sf"},
+        {"--desktop"},
     };
     for (const auto& args : bad) {
         PlayerOptions o;

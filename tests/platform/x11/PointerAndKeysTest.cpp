@@ -29,6 +29,30 @@ TEST_F(PointerTest, MovesThePointerAndReadsItBack) {
     EXPECT_EQ(sink->GetCursorPos(), (ScreenPoint{1023, 0}));
 }
 
+// Screen points count from the primary monitor's corner, also for a
+// monitor made with `xrandr --setmonitor`, and follow its changes.
+TEST_F(PointerTest, PointsCountFromThePrimaryMonitor) {
+    const struct {
+        std::vector<std::string> xrandr;
+        int x, y;  // where (10, 20) lands
+    } cases[] = {
+        {{"xrandr", "--setmonitor", "*right", "512/135x384/100+512+300", "none"}, 522, 320},
+        {{"xrandr", "--setmonitor", "left", "512/135x768/203+0+0", "none"}, 522, 320},
+        {{"xrandr", "--delmonitor", "right"}, 10, 20},
+    };
+    for (const auto& c : cases) {
+        ASSERT_EQ(server.Run(c.xrandr), 0) << c.xrandr[1];
+        sink->Flush();
+        sink->SetCursorPos(10, 20);
+        sink->Flush();
+        int x = 0, y = 0;
+        client->Pointer(x, y);
+        EXPECT_EQ(x, c.x) << c.xrandr[2];
+        EXPECT_EQ(y, c.y) << c.xrandr[2];
+        EXPECT_EQ(sink->GetCursorPos(), (ScreenPoint{10, 20})) << c.xrandr[2];
+    }
+}
+
 TEST_F(PointerTest, ButtonsActWhereThePointerIsWithoutMoving) {
     sink->SetCursorPos(300, 200);
     sink->mouse_event(0x8002, 10, 10, 0, 0);

@@ -1,0 +1,26 @@
+#pragma once
+// The kinds of desktop sink, each implemented in its own directory; a kind
+// the build lacks has a stand-in here that gives the reason.
+#include <memory>
+#include <string>
+
+#include "platform/InputSink.h"
+
+namespace tess::desktop {
+
+// The X server named by DISPLAY; nullptr with a one-line reason.
+std::unique_ptr<InputSink> OpenX11(std::string& error);
+
+// What a Wayland compositor offers.
+struct WaylandOpening {
+    std::unique_ptr<InputSink> sink;
+    std::string error;   // one line, when there is no sink
+    std::string notice;  // a limit of this compositor the user should know
+    // The compositor answered but offers no interface to play input through.
+    bool reachedCompositor = false;
+};
+
+// The compositor named by WAYLAND_DISPLAY.
+WaylandOpening OpenWayland();
+
+}  // namespace tess::desktop

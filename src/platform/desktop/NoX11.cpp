@@ -1,0 +1,10 @@
+#include "platform/desktop/Backends.h"
+
+namespace tess::desktop {
+
+std::unique_ptr<InputSink> OpenX11(std::string& error) {
+    error = "this build has no X11 support";
+    return nullptr;
+}
+
+}  // namespace tess::desktop

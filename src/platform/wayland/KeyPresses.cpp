@@ -1,0 +1,96 @@
+#include "platform/wayland/KeyPresses.h"
+
+namespace tess::wayland {
+
+void KeyPresses::Press(xkb_keycode_t keycode) {
+    send_(keycode, true);
+    down_[keycode] = true;
+}
+
+void KeyPresses::Release(xkb_keycode_t keycode) {
+    send_(keycode, false);
+    down_[keycode] = false;
+}
+
+void KeyPresses::ReleaseHeldModifiers() {
+    for (size_t kc = 0; kc < down_.size(); ++kc) {
+        if (down_[kc] && (ctrlHeld_[kc] || altHeld_[kc])) Release(static_cast<xkb_keycode_t>(kc));
+    }
+    modifiersSuspended_ = true;
+}
+
+void KeyPresses::RepressSuspendedModifiers() {
+    for (size_t kc = 0; kc < down_.size(); ++kc) {
+        if (!down_[kc] && (ctrlHeld_[kc] || altHeld_[kc])) Press(static_cast<xkb_keycode_t>(kc));
+    }
+    modifiersSuspended_ = false;
+}
+
+void KeyPresses::KeyEvent(uint8_t vk, bool up) {
+    const xkb_keycode_t kc = keys_.KeycodeForVirtualKey(vk);
+    if (!kc || kc >= down_.size()) return;
+    const xkb_keycode_t level3 = keys_.Level3Keycode();
+    const bool isCtrl = vk == 17 || vk == 162 || vk == 163;
+    const bool isAlt = (vk == 18 || vk == 164 || vk == 165) && kc != level3;
+
+    if (isCtrl || isAlt) {
+        // Held for the caller; while AltGr stands in for Ctrl+Alt the keys
+        // themselves stay released.
+        (isCtrl ? ctrlHeld_ : altHeld_)[kc] = !up;
+        if (!modifiersSuspended_ || down_[kc]) up ? Release(kc) : Press(kc);
+        if (ctrlHeld_.none() && altHeld_.none()) modifiersSuspended_ = false;
+        return;
+    }
+    if (up) {
+        Release(kc);
+        if (viaAltGr_[kc]) {
+            viaAltGr_[kc] = false;
+            if (viaAltGr_.none() && level3 && down_[level3]) Release(level3);
+        }
+        return;
+    }
+    // Ctrl+Alt on a key with an AltGr character types that character, as
+    // on Windows; on other keys it stays a shortcut.
+    if (ctrlHeld_.any() && altHeld_.any() && level3 && level3 < down_.size() &&
+        keys_.HasLevel3Symbol(kc)) {
+        if (!modifiersSuspended_) ReleaseHeldModifiers();
+        if (!down_[level3]) Press(level3);
+        viaAltGr_[kc] = true;
+    } else if (modifiersSuspended_) {
+        RepressSuspendedModifiers();
+    }
+    Press(kc);
+}
+
+bool KeyPresses::TypeChar(char32_t ch) {
+    const auto stroke = keys_.KeyForChar(ch);
+    if (!stroke || stroke->keycode >= down_.size()) return false;
+    const xkb_keycode_t shift = keys_.ShiftKeycode();
+    const xkb_keycode_t level3 = keys_.Level3Keycode();
+    const bool needShift = stroke->mods & keys_.ShiftMods();
+    const bool needLevel3 = stroke->mods & keys_.Level3Mods();
+    if ((needShift && (!shift || shift >= down_.size())) ||
+        (needLevel3 && (!level3 || level3 >= down_.size())))
+        return false;
+    const bool pressShift = needShift && !down_[shift];
+    const bool pressLevel3 = needLevel3 && !down_[level3];
+    if (pressShift) Press(shift);
+    if (pressLevel3) Press(level3);
+    Press(stroke->keycode);
+    Release(stroke->keycode);
+    if (pressLevel3) Release(level3);
+    if (pressShift) Release(shift);
+    return true;
+}
+
+void KeyPresses::ReleaseAll() {
+    for (size_t kc = 0; kc < down_.size(); ++kc) {
+        if (down_[kc]) Release(static_cast<xkb_keycode_t>(kc));
+    }
+    ctrlHeld_.reset();
+    altHeld_.reset();
+    viaAltGr_.reset();
+    modifiersSuspended_ = false;
+}
+
+}  // namespace tess::wayland

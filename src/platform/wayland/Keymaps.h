@@ -1,0 +1,22 @@
+#pragma once
+// Keymaps handed to the compositor: the layout's own, and a small one
+// whose keys carry characters the layout lacks.
+#include <xkbcommon/xkbcommon.h>
+
+#include <string>
+#include <vector>
+
+namespace tess::wayland {
+
+// A sealed-size memory file holding the text and its terminating NUL, as
+// the keymap requests take it; -1 on failure.
+int KeymapFile(const std::string& text);
+
+// The first keycode of the extra keymap; keysyms[i] sits on keycode
+// kFirstExtraKeycode + i, one level, no modifiers.
+inline constexpr xkb_keycode_t kFirstExtraKeycode = 9;
+// Keycodes above 255 do not reach X clients (XWayland): stay below.
+inline constexpr size_t kMaxExtraKeys = 255 - kFirstExtraKeycode + 1;
+std::string ExtraKeymap(const std::vector<xkb_keysym_t>& keysyms);
+
+}  // namespace tess::wayland
