@@ -103,29 +103,4 @@ bool ReadScenarioFile(const std::string& path, std::vector<std::string>& lines,
     return true;
 }
 
-bool WriteScenarioFile(const std::string& path, const std::vector<std::string>& lines,
-                       std::string& error) {
-    const std::string temp = path + ".saving~";
-    const std::string bytes = EncodeScenario(lines);
-    std::FILE* file = std::fopen(temp.c_str(), "wb");
-    if (!file) {
-        error = path + ": cannot be written (" + std::strerror(errno) + ")";
-        return false;
-    }
-    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    int writeErrno = errno;
-    if (std::fflush(file) != 0) ok = false, writeErrno = errno;
-    if (std::fclose(file) != 0 && ok) ok = false, writeErrno = errno;
-    std::error_code ec;
-    if (ok) {
-        std::filesystem::rename(temp, path, ec);
-        if (!ec) return true;
-        error = path + ": cannot be written (" + ec.message() + ")";
-    } else {
-        error = path + ": cannot be written (" + std::strerror(writeErrno) + ")";
-    }
-    std::filesystem::remove(temp, ec);
-    return false;
-}
-
 }  // namespace tess
