@@ -6,13 +6,15 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
-#include <QDateTime>
-#include <QDir>
+#include <QFile>
 #include <QStandardPaths>
 #include <QStatusBar>
 #include <QVBoxLayout>
 #include <cstring>
+#include <ctime>
+#include <filesystem>
 #include <stdexcept>
+#include <unistd.h>
 
 #include "app/ButtonBar.h"
 #include "app/ButtonPictures.h"
@@ -24,6 +26,7 @@
 #include "app/ScenarioList.h"
 #include "platform/SettingsTree.h"
 #include "playback/PlaybackEngine.h"
+#include "script/ScenarioText.h"
 
 namespace tess {
 
@@ -187,24 +190,34 @@ QString MainWindow::EndBySignal(int signal) {
     }
     QString line = QStringLiteral("ended by signal %1 (%2)").arg(signal).arg(
         QString::fromLocal8Bit(strsignal(signal)));
-    if (IsModified()) {
-        const QString dir =
-            QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
-            QStringLiteral("/tessaline-0003");
-        const QString path =
-            dir + QStringLiteral("/unsaved-%1-%2.sf")
-                      .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss")))
-                      .arg(QCoreApplication::applicationPid());
-        QString error;
-        if (QDir().mkpath(dir) && WriteScenarioLines(path, ListBox1->Model().Lines(), error)) {
-            MarkUnmodified();
-            line += QStringLiteral("; the unsaved scenario was kept in '%1'").arg(path);
-        } else {
-            line += QStringLiteral("; the unsaved scenario could not be kept in '%1'").arg(path);
-        }
-    }
+    const std::string kept = KeepUnsavedScenario(UnsavedFolder());
+    line += QString::fromLocal8Bit(kept.c_str());
     hide();
     return line;
+}
+
+std::string MainWindow::UnsavedFolder() {
+    return QFile::encodeName(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+                             QStringLiteral("/tessaline-0003"))
+        .toStdString();
+}
+
+std::string MainWindow::KeepUnsavedScenario(const std::string& folder) {
+    if (!IsModified()) return {};
+    char stamp[32] = "";
+    const std::time_t now = std::time(nullptr);
+    std::tm local {};
+    if (localtime_r(&now, &local)) std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
+    const std::string path =
+        folder + "/unsaved-" + stamp + "-" + std::to_string(::getpid()) + ".sf";
+    std::error_code failed;
+    std::filesystem::create_directories(folder, failed);
+    std::string error;
+    if (!failed && WriteScenarioFile(path, ListBox1->Model().Lines(), error)) {
+        MarkUnmodified();
+        return "; the unsaved scenario was kept in '" + path + "'";
+    }
+    return "; the unsaved scenario could not be kept in '" + path + "'";
 }
 
 void MainWindow::MarkModified() { actions_->SetModified(true); }

@@ -58,6 +58,13 @@ public:
     // file of its own under the user's data folder rather than dropped.
     // Returns the line that tells what happened; the caller ends the program.
     QString EndBySignal(int signal);
+    // Writes a modified scenario to a file of its own in `folder`, needing
+    // neither the desktop nor the event loop, so it also serves when the
+    // display is gone. Returns the text that says where, empty when nothing
+    // was unsaved.
+    std::string KeepUnsavedScenario(const std::string& folder);
+    // The folder KeepUnsavedScenario is given: the user's data folder.
+    static std::string UnsavedFolder();
 
     // The parts, for the tests and the benchmarks.
     ScenarioList* ListBox1;

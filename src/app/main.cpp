@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <utility>
 
 #include "about/AboutBox.h"
 #include "app/MainWindow.h"
@@ -15,6 +16,7 @@
 #include "editor/ActionEditor.h"
 #include "editor/CursorTracker.h"
 #include "editor/EditAction.h"
+#include "platform/DesktopLost.h"
 #include "platform/DesktopSink.h"
 
 #include <fcntl.h>
@@ -39,6 +41,30 @@ void InstallEndSignals() {
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
     for (int signal : {SIGTERM, SIGINT, SIGHUP}) ::sigaction(signal, &action, nullptr);
+}
+
+// When the display goes away the program cannot go on; a modified scenario
+// is kept as at a signal. The X sink notices on its own connection; Qt,
+// noticing first on its own, says so in a warning and then exits.
+tess::MainWindow* gWindow = nullptr;
+std::string gUnsavedFolder;
+QtMessageHandler gQtMessages = nullptr;
+
+std::string KeepOnDisplayLoss() { return gWindow ? gWindow->KeepUnsavedScenario(gUnsavedFolder) : ""; }
+
+void OnQtMessage(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+    if (type == QtWarningMsg && text.contains(QLatin1String("connection broke"))) {
+        std::string line = "tessaline: lost the connection to the X server";
+        if (tess::DesktopLostHook hook = std::exchange(tess::DesktopLostHookSlot(), nullptr))
+            line += hook();
+        line += "\n";
+        [[maybe_unused]] const ssize_t n = ::write(STDERR_FILENO, line.data(), line.size());
+        ::_exit(1);
+    }
+    if (gQtMessages)
+        gQtMessages(type, context, text);
+    else
+        std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, text)));
 }
 
 bool HasDisplay() {
@@ -80,6 +106,10 @@ int main(int argc, char** argv) {
     } catch (const tess::PlacementError& e) {
         placementError = QString::fromUtf8(e.what());
     }
+    gWindow = &window;
+    gUnsavedFolder = tess::MainWindow::UnsavedFolder();
+    tess::DesktopLostHookSlot() = KeepOnDisplayLoss;
+    gQtMessages = qInstallMessageHandler(OnQtMessage);
     window.show();
     if (!placementError.isEmpty()) tess::ShowError(&window, placementError);
 
@@ -108,6 +138,8 @@ int main(int argc, char** argv) {
     }
 
     int status = app.exec();
+    tess::DesktopLostHookSlot() = nullptr;
+    gWindow = nullptr;
     window.ReleaseHeld();
     return status;
 }
