@@ -160,6 +160,11 @@ void MainWindow::Newscenario1Click() {
     MarkUnmodified();
 }
 
+void MainWindow::showEvent(QShowEvent* event) {
+    closed_ = false;
+    QMainWindow::showEvent(event);
+}
+
 void MainWindow::closeEvent(QCloseEvent* event) {
     StorePlacement();
     if (IsModified()) {
@@ -177,6 +182,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     }
     timer_->SetEnabled(false);
     event->accept();
+    closed_ = true;
     emit Closed();
 }
 
@@ -281,6 +287,9 @@ void MainWindow::ReplaceLine(int index, const QString& text) {
 void MainWindow::SetLineSelected(int index, bool selected) { ListBox1->SetSelected(index, selected); }
 
 void MainWindow::ShowMainWindow() {
+    // Once a close was accepted the program is ending: the editor, closed
+    // on the way, does not bring the window (and its close) back.
+    if (closed_) return;
     show();
     raise();
     activateWindow();

@@ -110,6 +110,7 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;  // FormCloseQuery
+    void showEvent(QShowEvent* event) override;
 
 private:
     void Deleteaction1Click();
@@ -126,6 +127,7 @@ private:
     std::unique_ptr<PlaybackEngine> engine_;
     std::function<void()> aboutHandler_, addHandler_, editHandler_;
     QString cursorText_;
+    bool closed_ = false;  // a close was accepted and the window not shown since
 };
 
 }  // namespace tess

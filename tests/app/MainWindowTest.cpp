@@ -15,6 +15,7 @@
 #include "app/ButtonBar.h"
 #include "app/MainActions.h"
 #include "app/ScenarioList.h"
+#include "editor/ActionEditor.h"
 #include "playback/PlaybackEngine.h"
 
 using namespace tess;
@@ -336,6 +337,23 @@ TEST_F(MainWindowTest, CloseSequence) {
     window->MarkModified();
     boxes.Queue({"&No"});
     EXPECT_TRUE(window->close());
+}
+
+TEST_F(MainWindowTest, ClosingWhileTheEditorIsOpenAsksOnce) {
+    // As the program runs: an accepted close ends the application, whose
+    // end closes the editor too.
+    ActionEditor editor(*window);
+    QObject::connect(window.get(), &MainWindow::Closed, &App(), &QApplication::quit,
+                     Qt::QueuedConnection);
+    editor.ShowEditor();
+    window->MarkModified();
+    boxes.Queue({"&No", "Cancel"});
+    QTimer::singleShot(0, window.get(), [&] { window->close(); });
+    QTimer::singleShot(5000, &App(), [] { QApplication::exit(1); });
+    EXPECT_EQ(App().exec(), 0);
+    EXPECT_EQ(boxes.seen.size(), 1u);
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_FALSE(editor.isVisible());
 }
 
 TEST_F(MainWindowTest, PlaybackGoesOnWhileAModalBoxIsOpen) {
