@@ -1,5 +1,7 @@
 #include "about/AboutBox.h"
 
+#include <QWindow>
+
 #include <QFile>
 #include <algorithm>
 #include <QLabel>
@@ -122,6 +124,8 @@ AboutBox::AboutBox(InputSink& sink, QWidget* mainWindow, QWidget* parent)
 AboutBox::~AboutBox() = default;
 
 void AboutBox::ShowAbout() {
+    // Showing also brings back a box the user minimized.
+    setWindowState(windowState() & ~Qt::WindowMinimized);
     if (!isVisible()) {
         if (!placed_) PlaceOverMainWindow();
         placed_ = true;
@@ -134,7 +138,13 @@ void AboutBox::ShowAbout() {
 void AboutBox::PlaceOverMainWindow() {
     if (!mainWindow_) return;
     const QRect main = mainWindow_->frameGeometry();
-    const QSize own = frameGeometry().size();
+    // Centred by its frame: before the first showing the frame is not known
+    // yet, and the main window's, drawn by the same window manager, stands
+    // in for it.
+    QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+    if (frame.isNull() && mainWindow_->windowHandle())
+        frame = mainWindow_->windowHandle()->frameMargins();
+    const QSize own = size().grownBy(frame);
     // Integer division truncates towards zero; a box wider or taller than
     // the main window never starts off the top or left edge of the screen.
     const int left = std::max(0, main.left() + (main.width() - own.width()) / 2);

@@ -290,6 +290,7 @@ void MainWindow::ShowMainWindow() {
     // Once a close was accepted the program is ending: the editor, closed
     // on the way, does not bring the window (and its close) back.
     if (closed_) return;
+    setWindowState(windowState() & ~Qt::WindowMinimized);
     show();
     raise();
     activateWindow();

@@ -15,6 +15,7 @@
 #include "app/ButtonBar.h"
 #include "app/MainActions.h"
 #include "app/ScenarioList.h"
+#include "about/AboutBox.h"
 #include "editor/ActionEditor.h"
 #include "playback/PlaybackEngine.h"
 
@@ -354,6 +355,25 @@ TEST_F(MainWindowTest, ClosingWhileTheEditorIsOpenAsksOnce) {
     EXPECT_EQ(boxes.seen.size(), 1u);
     EXPECT_FALSE(window->isVisible());
     EXPECT_FALSE(editor.isVisible());
+}
+
+TEST_F(MainWindowTest, EveryShowingCommandRestoresAMinimizedWindow) {
+    ActionEditor editor(*window);
+    AboutBox about(sink, window.get());
+    window->SetAboutHandler([&] { about.ShowAbout(); });
+    window->SetAddActionHandler([&] { editor.ShowEditor(); });
+    const std::vector<std::pair<QWidget*, std::function<void()>>> cases = {
+        {&editor, [&] { PressKey(Qt::Key_Insert); }},
+        {&about, [&] { A().About1->trigger(); }},
+        {window.get(), [&] { editor.Button2()->click(); }},  // the editor's Cancel
+    };
+    for (const auto& [shown, command] : cases) {
+        shown->show();
+        shown->setWindowState(Qt::WindowMinimized);
+        command();
+        EXPECT_FALSE(shown->windowState() & Qt::WindowMinimized) << shown->windowTitle().toStdString();
+        EXPECT_TRUE(shown->isVisible());
+    }
 }
 
 TEST_F(MainWindowTest, PlaybackGoesOnWhileAModalBoxIsOpen) {

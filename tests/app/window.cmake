@@ -12,7 +12,7 @@ tess_add_test(tess_window_test
     ${CMAKE_CURRENT_LIST_DIR}/FileCommandsTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PlaybackTimerTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/FaultTest.cpp
-  LIBS tess_window_test_support tess_editor
+  LIBS tess_window_test_support tess_editor tess_about
   ENV QT_QPA_PLATFORM=offscreen)
 
 tess_add_test(tess_window_start_test
