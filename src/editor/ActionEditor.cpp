@@ -102,9 +102,22 @@ void ActionEditor::SetParameterFieldEnabled(bool enabled) {
 
 void ActionEditor::FocusParameterOrButton() {
     if (edit1_->isEnabled())
-        edit1_->setFocus(Qt::OtherFocusReason);
+        FocusParameter();
     else
-        button1_->setFocus(Qt::OtherFocusReason);
+        FocusButton1();
+}
+
+void ActionEditor::FocusParameter() {
+    // Typing replaces what the field holds, as after Tab.
+    edit1_->setFocus(Qt::OtherFocusReason);
+    edit1_->selectAll();
+}
+
+void ActionEditor::FocusButton1() {
+    // A focus moved by a key shows its cue on the button, as after Tab.
+    setAttribute(Qt::WA_KeyboardFocusChange);
+    button1_->setFocus(Qt::OtherFocusReason);
+    button1_->update();
 }
 
 void ActionEditor::FormShow() {
@@ -143,7 +156,7 @@ void ActionEditor::ComboBox2KeyPress() {
 void ActionEditor::Edit1KeyPress() {
     // Freezes a captured position: capture stops, the field keeps its text.
     autoParameterCheck1_->setChecked(false);
-    button1_->setFocus(Qt::OtherFocusReason);
+    FocusButton1();
 }
 
 void ActionEditor::AutoParameterCheck1Click() {
