@@ -1,6 +1,8 @@
 #include "about/AboutBox.h"
 
+#include <QDialog>
 #include <QWindow>
+#include <memory>
 
 #include <QFile>
 #include <algorithm>
@@ -11,6 +13,7 @@
 #include "about/AnimatedPicture.h"
 #include "about/HttpClient.h"
 #include "about/MakerInfo.h"
+#include "about/NoticeBox.h"
 #include "about/NoticeText.h"
 
 namespace tess {
@@ -192,9 +195,10 @@ void AboutBox::NMHTTP1Success(int command) {
         ShowNoInformation();
         return;
     }
-    const std::string text = NoticeText(std::string_view(bytes.constData(), bytes.size()));
+    const std::string text =
+        NoticeUtf8(NoticeText(std::string_view(bytes.constData(), bytes.size())));
     ShowMessage(QMessageBox::Information, QStringLiteral("Information"),
-                QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size())));
+                QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
 }
 
 void AboutBox::ShowNoInformation() {
@@ -210,6 +214,11 @@ void AboutBox::ShowMessage(QMessageBox::Icon icon, const QString& caption, const
     // interpreted as markup. Qt breaks lines at line feeds.
     QString shown = text;
     shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    if (icon == QMessageBox::Information) {
+        std::unique_ptr<QDialog> notice(MakeNoticeBox(this, shown));
+        notice->exec();
+        return;
+    }
     QMessageBox box(icon, caption, shown, QMessageBox::Ok, this);
     box.setTextFormat(Qt::PlainText);
     box.exec();
