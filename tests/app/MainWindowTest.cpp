@@ -134,8 +134,15 @@ TEST_F(MainWindowTest, RunPauseStopLookFromKeysButtonsAndMenu) {
 TEST_F(MainWindowTest, ButtonBarFlattensWhilePressedAndClicksOnlyOnRelease) {
     ButtonBar& bar = *window->Panel3;
     QPoint inside = bar.Image1->rect().center();
+    const QPoint picture = bar.Image1->pos();
     QTest::mousePress(bar.Image1, Qt::LeftButton, {}, inside);
     EXPECT_TRUE(bar.Flat());
+    // Flat: no line drawn round the bar, the pictures where they were.
+    const QImage look = bar.grab().toImage();
+    const QColor face = bar.palette().color(QPalette::Window);
+    for (const QPoint corner : {QPoint(0, 0), QPoint(look.width() - 1, look.height() - 1)})
+        EXPECT_EQ(look.pixelColor(corner), face) << corner.x();
+    EXPECT_EQ(bar.Image1->pos(), picture);
     QTest::mouseRelease(bar.Image1, Qt::LeftButton, {}, QPoint(-50, 5));
     EXPECT_FALSE(bar.Flat());
     EXPECT_FALSE(window->TimerEnabled());  // released outside: no run
