@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QContextMenuEvent>
 #include <QElapsedTimer>
 #include <QTest>
 #include <functional>
@@ -170,6 +171,62 @@ TEST_F(MainWindowTest, SelectionRulesAsPlaybackRelies) {
     EXPECT_THROW(window->LineText(34), std::out_of_range);
     List().Model().Clear();
     EXPECT_EQ(window->CaretLine(), 0);
+}
+
+// A line looks selected exactly when it is: at start the caret line is not
+// selected and is not drawn so, and Delete takes what the user sees.
+TEST_F(MainWindowTest, CaretLineLooksSelectedOnlyWhenItIs) {
+    auto background = [&](int row) {
+        const QRect line = List().visualRect(List().Model().index(row));
+        return List().viewport()->grab().toImage().pixelColor(line.right() - 4, line.center().y());
+    };
+    const QColor plain = background(5);
+    ASSERT_EQ(List().SelectedCount(), 0);
+    EXPECT_EQ(List().CaretLine(), 0);
+    EXPECT_EQ(background(0), plain);
+    List().SetSelected(0, true);
+    EXPECT_NE(background(0), plain);
+    List().SetSelected(0, false);
+    EXPECT_EQ(background(0), plain);
+}
+
+// The pop-up menu acts on the selection the user made: a right click opens
+// it and leaves the selection and the caret; Shift+F10 and the Menu key open
+// it at the caret line.
+TEST_F(MainWindowTest, PopupMenuOpensOverTheSelectionAsItIs) {
+    QMenu& menu = *A().PopupMenu1;
+    const std::vector<std::pair<const char*, std::function<void()>>> openers = {
+        {"right click",
+         [&] {
+             // The press, then the menu request the system makes of it.
+             QWidget* view = List().viewport();
+             const QPoint at = List().visualRect(List().Model().index(6)).center();
+             QTest::mousePress(view, Qt::RightButton, {}, at);
+             QContextMenuEvent request(QContextMenuEvent::Mouse, at, view->mapToGlobal(at));
+             QApplication::sendEvent(view, &request);
+             QTest::mouseRelease(view, Qt::RightButton, {}, at);
+         }},
+        {"Shift+F10", [&] { PressKey(Qt::Key_F10, Qt::ShiftModifier); }},
+        {"Menu", [&] { PressKey(Qt::Key_Menu); }},
+    };
+    for (const auto& [how, open] : openers) {
+        SCOPED_TRACE(how);
+        Select({1, 4});
+        List().SetCaretLine(4);
+        open();
+        EXPECT_TRUE(menu.isVisible());
+        EXPECT_EQ(List().SelectionFlags(), [] {
+            std::vector<char> flags(34, 0);
+            flags[1] = flags[4] = 1;
+            return flags;
+        }());
+        EXPECT_EQ(List().CaretLine(), 4);
+        if (std::string(how) != "right click") {
+            const QRect caret = List().visualRect(List().Model().index(4));
+            EXPECT_EQ(menu.pos(), List().viewport()->mapToGlobal(caret.bottomLeft()));
+        }
+        menu.hide();
+    }
 }
 
 TEST_F(MainWindowTest, SampleScenarioRunsIntoTheSink) {
