@@ -64,19 +64,22 @@ MainWindow::MainWindow(InputSink& sink, SettingsFactory settings, FileDialogs* d
     StatusPanel0 = new QLabel(QStringLiteral(" Cursor position: "));
     StatusPanel1 = new QLabel;
     // The position panel is 140 pixels wide, or as wide as a four-digit
-    // position needs in this desktop's font, so the coordinates are never
-    // cut off. The state panel takes what is left and clips its text rather
-    // than draw over the position when the window is narrow.
+    // position needs in this desktop's font. The state panel always keeps
+    // room for its whole text (" Line 3. Error" must stay readable at the
+    // narrowest window): when space runs short the position panel gives way
+    // and is cut off first.
     const int positionWidth = StatusPanel0->fontMetrics().horizontalAdvance(
                                   QStringLiteral(" Cursor position: -0000,-0000")) + 8;
-    StatusPanel0->setFixedWidth(std::max(140, positionWidth));
+    StatusPanel0->setMaximumWidth(std::max(140, positionWidth));
+    StatusPanel0->setMinimumWidth(0);
+    StatusPanel0->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     StatusPanel1->setMinimumWidth(0);
-    statusBar()->addWidget(StatusPanel0);
+    statusBar()->addWidget(StatusPanel0, 1);
     statusBar()->addWidget(StatusPanel1, 1);
     statusBar()->setFixedHeight(std::max(18, statusBar()->sizeHint().height()));
     // A new window opens wide enough for both panels (the state panel's 50
     // pixels and the size grip); a stored placement overrides this.
-    resize(std::max(width(), StatusPanel0->width() + 50 + 24), height());
+    resize(std::max(width(), StatusPanel0->maximumWidth() + 50 + 24), height());
     cursorText_ = StatusPanel0->text();
 
     if (!dialogs) {
@@ -250,7 +253,10 @@ uint32_t MainWindow::TimerInterval() const { return timer_->Interval(); }
 void MainWindow::SetTimerInterval(uint32_t ms) { timer_->SetInterval(ms); }
 
 void MainWindow::SetStateText(const std::string& text) {
-    StatusPanel1->setText(QString::fromStdString(text));
+    const QString shown = QString::fromStdString(text);
+    if (shown == StatusPanel1->text()) return;
+    StatusPanel1->setText(shown);
+    StatusPanel1->setMinimumWidth(StatusPanel1->fontMetrics().horizontalAdvance(shown) + 4);
 }
 
 void MainWindow::SetPauseButtonShown(bool shown) { Panel3->SetPauseShown(shown); }

@@ -9,6 +9,7 @@
 #include <QMenuBar>
 #include <QContextMenuEvent>
 #include <QElapsedTimer>
+#include <QStatusBar>
 #include <QTest>
 #include <functional>
 
@@ -226,6 +227,25 @@ TEST_F(MainWindowTest, PopupMenuOpensOverTheSelectionAsItIs) {
             EXPECT_EQ(menu.pos(), List().viewport()->mapToGlobal(caret.bottomLeft()));
         }
         menu.hide();
+    }
+}
+
+// The state panel's text stays whole at every allowed width; the position
+// panel gives way first, and never overlaps it.
+TEST_F(MainWindowTest, StatePanelStaysReadableAtEveryWidth) {
+    window->SetStateText(" Line 3. Error");
+    QLabel* position = window->StatusPanel0;
+    QLabel* state = window->StatusPanel1;
+    const int needed = state->fontMetrics().horizontalAdvance(state->text());
+    for (int width : {184, 230, 320, 500}) {
+        SCOPED_TRACE(width);
+        window->resize(width, 300);
+        QApplication::sendPostedEvents();
+        QApplication::processEvents();
+        EXPECT_GE(state->width(), needed);
+        EXPECT_LE(position->geometry().right(), state->geometry().left());
+        EXPECT_LE(state->geometry().right(), window->statusBar()->width());
+        if (width >= 500) EXPECT_EQ(position->width(), position->maximumWidth());
     }
 }
 
