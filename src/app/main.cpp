@@ -53,7 +53,7 @@ QtMessageHandler gQtMessages = nullptr;
 std::string KeepOnDisplayLoss() { return gWindow ? gWindow->KeepUnsavedScenario(gUnsavedFolder) : ""; }
 
 void OnQtMessage(QtMsgType type, const QMessageLogContext& context, const QString& text) {
-    if (type == QtWarningMsg && text.contains(QLatin1String("connection broke"))) {
+    if (text.contains(QLatin1String("X11 connection broke"))) {
         std::string line = "tessaline: lost the connection to the X server";
         if (tess::DesktopLostHook hook = std::exchange(tess::DesktopLostHookSlot(), nullptr))
             line += hook();
