@@ -63,6 +63,9 @@ QString RunDialog(QWidget* parent, bool save, const QString& lastName) {
 QFileDialog* MakeScenarioDialog(QWidget* parent, bool save) {
     auto* dialog = new QFileDialog(parent, save ? QStringLiteral("Save scenario")
                                                 : QStringLiteral("Open scenario"));
+    // The program's own dialog, whose icons come from names alone (a
+    // desktop's dialog may read files to guess their types).
+    dialog->setOption(QFileDialog::DontUseNativeDialog);
     static NameOnlyIconProvider icons;
     dialog->setIconProvider(&icons);
     dialog->setNameFilters({kScenarioFilter, kAllFilter});
