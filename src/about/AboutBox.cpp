@@ -1,5 +1,9 @@
 #include "about/AboutBox.h"
 
+#include <QDialog>
+#include <QWindow>
+#include <memory>
+
 #include <QFile>
 #include <algorithm>
 #include <QLabel>
@@ -9,6 +13,7 @@
 #include "about/AnimatedPicture.h"
 #include "about/HttpClient.h"
 #include "about/MakerInfo.h"
+#include "about/NoticeBox.h"
 #include "about/NoticeText.h"
 
 namespace tess {
@@ -23,19 +28,19 @@ public:
 
 protected:
     void mousePressEvent(QMouseEvent* event) override {
-        if (event->button() == Qt::LeftButton) m_pressed = true;
+        if (event->button() == Qt::LeftButton) pressed_ = true;
         QLabel::mousePressEvent(event);
     }
     void mouseReleaseEvent(QMouseEvent* event) override {
-        const bool click = m_pressed && event->button() == Qt::LeftButton &&
+        const bool click = pressed_ && event->button() == Qt::LeftButton &&
                            rect().contains(event->position().toPoint());
-        m_pressed = false;
+        pressed_ = false;
         QLabel::mouseReleaseEvent(event);
         if (click && OnClick) OnClick();
     }
 
 private:
-    bool m_pressed = false;
+    bool pressed_ = false;
 };
 
 ClickLabel* AddLine(QWidget* panel, QVBoxLayout* layout, const char* name, const QString& text) {
@@ -63,9 +68,9 @@ void MakeLink(QLabel* label, Qt::CursorShape cursor) {
 AboutBox::AboutBox(InputSink& sink, QWidget* mainWindow, QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint |
                           Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
-      m_sink(sink),
-      m_mainWindow(mainWindow),
-      m_updateBase(QStringLiteral("http://") + QLatin1String(maker::kHost)) {
+      sink_(sink),
+      mainWindow_(mainWindow),
+      updateBase_(QStringLiteral("http://") + QLatin1String(maker::kHost)) {
     setObjectName(QStringLiteral("TForm2"));
     setWindowTitle(QStringLiteral(" About"));
     setFixedSize(kClientWidth, kClientHeight);
@@ -89,11 +94,11 @@ AboutBox::AboutBox(InputSink& sink, QWidget* mainWindow, QWidget* parent)
     lines->setContentsMargins(0, 0, 0, 0);
     lines->setSpacing(0);
     AddLine(panel, lines, "Label1", QString());
-    m_picture = new AnimatedPicture(panel);
-    m_picture->setObjectName(QStringLiteral("RxGIFAnimator1"));
-    m_picture->setFixedHeight(kPictureHeight);
-    m_picture->Load(QStringLiteral(":/about/tessaline.gif"));
-    lines->addWidget(m_picture);
+    picture_ = new AnimatedPicture(panel);
+    picture_->setObjectName(QStringLiteral("RxGIFAnimator1"));
+    picture_->setFixedHeight(kPictureHeight);
+    picture_->Load(QStringLiteral(":/about/tessaline.gif"));
+    lines->addWidget(picture_);
     AddLine(panel, lines, "Label5", QStringLiteral("Tessaline"));
     AddLine(panel, lines, "Label7", QStringLiteral("0003"));
     AddLine(panel, lines, "Label4", QString());
@@ -108,23 +113,25 @@ AboutBox::AboutBox(InputSink& sink, QWidget* mainWindow, QWidget* parent)
     update->OnClick = [this] { Label9Click(); };
     AddLine(panel, lines, "Label2", QString());
 
-    connect(m_picture, &AnimatedPicture::MouseDown, this, [this] { RxGIFAnimator1MouseDown(); });
-    connect(m_picture, &AnimatedPicture::MouseUp, this, [this] { RxGIFAnimator1MouseUp(); });
-    connect(m_picture, &AnimatedPicture::OnFrameChanged, this,
+    connect(picture_, &AnimatedPicture::MouseDown, this, [this] { RxGIFAnimator1MouseDown(); });
+    connect(picture_, &AnimatedPicture::MouseUp, this, [this] { RxGIFAnimator1MouseUp(); });
+    connect(picture_, &AnimatedPicture::OnFrameChanged, this,
             [this] { RxGIFAnimator1FrameChanged(); });
 
-    m_http = new HttpClient(this);
-    m_http->setObjectName(QStringLiteral("NMHTTP1"));
-    m_http->SetInputFileMode(false);
-    connect(m_http, &HttpClient::OnSuccess, this, [this](int command) { NMHTTP1Success(command); });
+    http_ = new HttpClient(this);
+    http_->setObjectName(QStringLiteral("NMHTTP1"));
+    http_->SetInputFileMode(false);
+    connect(http_, &HttpClient::OnSuccess, this, [this](int command) { NMHTTP1Success(command); });
 }
 
 AboutBox::~AboutBox() = default;
 
 void AboutBox::ShowAbout() {
+    // Showing also brings back a box the user minimized.
+    setWindowState(windowState() & ~Qt::WindowMinimized);
     if (!isVisible()) {
-        if (!m_placed) PlaceOverMainWindow();
-        m_placed = true;
+        if (!placed_) PlaceOverMainWindow();
+        placed_ = true;
         show();
     }
     raise();
@@ -132,9 +139,15 @@ void AboutBox::ShowAbout() {
 }
 
 void AboutBox::PlaceOverMainWindow() {
-    if (!m_mainWindow) return;
-    const QRect main = m_mainWindow->frameGeometry();
-    const QSize own = frameGeometry().size();
+    if (!mainWindow_) return;
+    const QRect main = mainWindow_->frameGeometry();
+    // Centred by its frame: before the first showing the frame is not known
+    // yet, and the main window's, drawn by the same window manager, stands
+    // in for it.
+    QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+    if (frame.isNull() && mainWindow_->windowHandle())
+        frame = mainWindow_->windowHandle()->frameMargins();
+    const QSize own = size().grownBy(frame);
     // Integer division truncates towards zero; a box wider or taller than
     // the main window never starts off the top or left edge of the screen.
     const int left = std::max(0, main.left() + (main.width() - own.width()) / 2);
@@ -142,27 +155,27 @@ void AboutBox::PlaceOverMainWindow() {
     move(left, top);
 }
 
-void AboutBox::RxGIFAnimator1MouseDown() { m_picture->SetFrameIndex(1); }
+void AboutBox::RxGIFAnimator1MouseDown() { picture_->SetFrameIndex(1); }
 
-void AboutBox::RxGIFAnimator1MouseUp() { m_picture->SetAnimate(true); }
+void AboutBox::RxGIFAnimator1MouseUp() { picture_->SetAnimate(true); }
 
 void AboutBox::RxGIFAnimator1FrameChanged() {
-    if (m_picture->FrameIndex() == 0) m_picture->SetAnimate(false);
+    if (picture_->FrameIndex() == 0) picture_->SetAnimate(false);
 }
 
 void AboutBox::Label6Click() {
-    m_sink.ShellExecuteA(this, "open",
+    sink_.ShellExecuteA(this, "open",
                          std::string("http://") + maker::kHost + maker::kHomePagePath, "", "",
                          SW_SHOWNORMAL);
 }
 
 void AboutBox::Label9Click() {
     // One request at a time: a click while one runs is ignored.
-    if (m_http->Busy()) return;
-    m_http->SetInputFileMode(true);
-    m_http->SetBody(QLatin1String(kNoticeFile));
+    if (http_->Busy()) return;
+    http_->SetInputFileMode(true);
+    http_->SetBody(QLatin1String(kNoticeFile));
     try {
-        m_http->Get(m_updateBase + QLatin1String(maker::kNoticePath));
+        http_->Get(updateBase_ + QLatin1String(maker::kNoticePath));
     } catch (const HttpError&) {
         ShowNoInformation();
     }
@@ -182,9 +195,10 @@ void AboutBox::NMHTTP1Success(int command) {
         ShowNoInformation();
         return;
     }
-    const std::string text = NoticeText(std::string_view(bytes.constData(), bytes.size()));
+    const std::string text =
+        NoticeUtf8(NoticeText(std::string_view(bytes.constData(), bytes.size())));
     ShowMessage(QMessageBox::Information, QStringLiteral("Information"),
-                QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size())));
+                QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
 }
 
 void AboutBox::ShowNoInformation() {
@@ -192,14 +206,19 @@ void AboutBox::ShowNoInformation() {
 }
 
 void AboutBox::ShowMessage(QMessageBox::Icon icon, const QString& caption, const QString& text) {
-    if (m_messageBox) {
-        m_messageBox(icon, caption, text);
+    if (messageBox_) {
+        messageBox_(icon, caption, text);
         return;
     }
     // The notice comes from the network: it is shown as plain text, never
     // interpreted as markup. Qt breaks lines at line feeds.
     QString shown = text;
     shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    if (icon == QMessageBox::Information) {
+        std::unique_ptr<QDialog> notice(MakeNoticeBox(this, shown));
+        notice->exec();
+        return;
+    }
     QMessageBox box(icon, caption, shown, QMessageBox::Ok, this);
     box.setTextFormat(Qt::PlainText);
     box.exec();

@@ -39,13 +39,13 @@ public:
 
     // Where the update notice is fetched from: scheme, host and port, without
     // the path ("http://www.velmora.net" unless changed).
-    void SetUpdateBase(const QString& base) { m_updateBase = base; }
-    const QString& UpdateBase() const { return m_updateBase; }
+    void SetUpdateBase(const QString& base) { updateBase_ = base; }
+    const QString& UpdateBase() const { return updateBase_; }
     // Replaces the message boxes (tests answer them without a screen).
-    void SetMessageBox(MessageFn fn) { m_messageBox = std::move(fn); }
+    void SetMessageBox(MessageFn fn) { messageBox_ = std::move(fn); }
 
-    AnimatedPicture& Picture() { return *m_picture; }
-    HttpClient& Http() { return *m_http; }
+    AnimatedPicture& Picture() { return *picture_; }
+    HttpClient& Http() { return *http_; }
 
     // Event handlers, under the names of the controls they serve.
     void RxGIFAnimator1MouseDown();
@@ -61,13 +61,13 @@ private:
     void ShowNoInformation();
     void PlaceOverMainWindow();
 
-    InputSink& m_sink;
-    QWidget* m_mainWindow;
-    AnimatedPicture* m_picture = nullptr;
-    HttpClient* m_http = nullptr;
-    QString m_updateBase;
-    MessageFn m_messageBox;
-    bool m_placed = false;
+    InputSink& sink_;
+    QWidget* mainWindow_;
+    AnimatedPicture* picture_ = nullptr;
+    HttpClient* http_ = nullptr;
+    QString updateBase_;
+    MessageFn messageBox_;
+    bool placed_ = false;
 };
 
 }  // namespace tess

@@ -20,7 +20,7 @@ AnimatedPicture::AnimatedPicture(QWidget* parent) : QWidget(parent) {
 }
 
 AnimatedPicture::~AnimatedPicture() {
-    if (m_timer) m_timer->OnTimeout = nullptr;
+    if (timer_) timer_->OnTimeout = nullptr;
 }
 
 bool AnimatedPicture::Load(const QString& fileName) {
@@ -44,74 +44,74 @@ bool AnimatedPicture::Load(const QString& fileName) {
 void AnimatedPicture::SetFrames(std::vector<QImage> frames, std::vector<int> delaysMs) {
     delaysMs.resize(frames.size(), 0);
     for (int& d : delaysMs) d = ClampDelay(d);
-    m_frames = std::move(frames);
-    m_delays = std::move(delaysMs);
-    m_index = 0;
-    if (m_animate) StartCountdown(0);
+    frames_ = std::move(frames);
+    delays_ = std::move(delaysMs);
+    index_ = 0;
+    if (animate_) StartCountdown(0);
     updateGeometry();
     update();
 }
 
-int AnimatedPicture::FrameDelay(int index) const { return m_delays.at(index); }
+int AnimatedPicture::FrameDelay(int index) const { return delays_.at(index); }
 
 void AnimatedPicture::SetFrameIndex(int index) {
-    if (index == m_index || index < 0 || index >= FrameCount()) return;
+    if (index == index_ || index < 0 || index >= FrameCount()) return;
     // A running animation goes on from the new frame, which stays for its
     // own display time.
-    if (m_animate) StartCountdown(index);
+    if (animate_) StartCountdown(index);
     ShowFrame(index);
 }
 
 void AnimatedPicture::SetAnimate(bool on) {
-    if (on == m_animate) return;
-    m_animate = on;
+    if (on == animate_) return;
+    animate_ = on;
     if (on)
-        StartCountdown(m_index);
+        StartCountdown(index_);
     else
-        m_timer->Stop();
+        timer_->Stop();
 }
 
 void AnimatedPicture::SetFrameTimer(std::unique_ptr<FrameTimer> timer) {
-    if (m_timer) {
-        m_timer->Stop();
-        m_timer->OnTimeout = nullptr;
+    if (timer_) {
+        timer_->Stop();
+        timer_->OnTimeout = nullptr;
     }
-    m_timer = std::move(timer);
-    m_timer->OnTimeout = [this] { Step(); };
-    if (m_animate) StartCountdown(m_index);
+    timer_ = std::move(timer);
+    timer_->OnTimeout = [this] { Step(); };
+    if (animate_) StartCountdown(index_);
 }
 
 void AnimatedPicture::StartCountdown(int index) {
-    ++m_countdowns;
+    ++countdowns_;
     if (FrameCount() < 2) {
-        m_timer->Stop();  // one frame: nothing to step to
+        timer_->Stop();  // one frame: nothing to step to
         return;
     }
-    m_timer->Start(m_delays[index]);
+    timer_->Start(delays_[index]);
 }
 
 void AnimatedPicture::Step() {
-    if (!m_animate || FrameCount() < 2) return;
-    const unsigned before = m_countdowns;
-    ShowFrame((m_index + 1) % FrameCount());
+    if (!animate_ || FrameCount() < 2) return;
+    const unsigned before = countdowns_;
+    ShowFrame((index_ + 1) % FrameCount());
     // A handler may have stopped the animation or moved it to another frame
     // (which starts its own countdown); otherwise the new frame's time runs.
-    if (m_animate && m_countdowns == before) StartCountdown(m_index);
+    if (animate_ && countdowns_ == before) StartCountdown(index_);
 }
 
 void AnimatedPicture::ShowFrame(int index) {
-    m_index = index;
+    index_ = index;
     update();
     emit OnFrameChanged();
 }
 
 QSize AnimatedPicture::sizeHint() const {
-    return m_frames.empty() ? QSize(0, 0) : m_frames.front().size();
+    return frames_.empty() ? QSize(0, 0) : frames_.front().size();
 }
 
 void AnimatedPicture::paintEvent(QPaintEvent*) {
-    if (m_frames.empty()) return;
-    const QImage& frame = m_frames[m_index];
+    if (frames_.empty()) return;
+    const QImage& frame = frames_[index_];
     QPainter painter(this);
     painter.drawImage((width() - frame.width()) / 2, (height() - frame.height()) / 2, frame);
 }

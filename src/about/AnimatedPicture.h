@@ -29,17 +29,17 @@ public:
     // like those read from a file).
     void SetFrames(std::vector<QImage> frames, std::vector<int> delaysMs);
 
-    int FrameCount() const { return static_cast<int>(m_frames.size()); }
+    int FrameCount() const { return static_cast<int>(frames_.size()); }
     // The display time of a frame, in milliseconds, within 50..10 000.
     int FrameDelay(int index) const;
-    const QImage& Frame(int index) const { return m_frames.at(index); }
+    const QImage& Frame(int index) const { return frames_.at(index); }
 
-    int FrameIndex() const { return m_index; }
+    int FrameIndex() const { return index_; }
     // Shows another frame and fires OnFrameChanged. Setting the frame already
     // shown, or one outside 0..FrameCount()-1, does nothing.
     void SetFrameIndex(int index);
 
-    bool Animate() const { return m_animate; }
+    bool Animate() const { return animate_; }
     // True steps forward from the shown frame, wrapping from the last frame to
     // frame 0, firing OnFrameChanged after every step; false stops. Setting
     // the current value changes nothing.
@@ -48,7 +48,7 @@ public:
     // Replaces the countdown that paces the animation (tests drive it by
     // hand). The picture owns the timer.
     void SetFrameTimer(std::unique_ptr<FrameTimer> timer);
-    FrameTimer& Timer() { return *m_timer; }
+    FrameTimer& Timer() { return *timer_; }
 
     QSize sizeHint() const override;
 
@@ -67,12 +67,12 @@ private:
     void StartCountdown(int index);
     void ShowFrame(int index);
 
-    std::vector<QImage> m_frames;
-    std::vector<int> m_delays;
-    int m_index = 0;
-    bool m_animate = false;
-    unsigned m_countdowns = 0;  // countdowns started so far
-    std::unique_ptr<FrameTimer> m_timer;
+    std::vector<QImage> frames_;
+    std::vector<int> delays_;
+    int index_ = 0;
+    bool animate_ = false;
+    unsigned countdowns_ = 0;  // countdowns started so far
+    std::unique_ptr<FrameTimer> timer_;
 };
 
 }  // namespace tess

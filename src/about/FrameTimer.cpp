@@ -4,20 +4,20 @@
 
 namespace tess {
 
-QtFrameTimer::QtFrameTimer() : m_timer(std::make_unique<QTimer>()) {
-    m_timer->setSingleShot(true);
-    m_timer->setTimerType(Qt::PreciseTimer);
-    QObject::connect(m_timer.get(), &QTimer::timeout, [this] {
+QtFrameTimer::QtFrameTimer() : timer_(std::make_unique<QTimer>()) {
+    timer_->setSingleShot(true);
+    timer_->setTimerType(Qt::PreciseTimer);
+    QObject::connect(timer_.get(), &QTimer::timeout, [this] {
         if (OnTimeout) OnTimeout();
     });
 }
 
 QtFrameTimer::~QtFrameTimer() = default;
 
-void QtFrameTimer::Start(int milliseconds) { m_timer->start(milliseconds); }
+void QtFrameTimer::Start(int milliseconds) { timer_->start(milliseconds); }
 
-void QtFrameTimer::Stop() { m_timer->stop(); }
+void QtFrameTimer::Stop() { timer_->stop(); }
 
-bool QtFrameTimer::IsActive() const { return m_timer->isActive(); }
+bool QtFrameTimer::IsActive() const { return timer_->isActive(); }
 
 }  // namespace tess

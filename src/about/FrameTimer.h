@@ -29,7 +29,7 @@ public:
     bool IsActive() const override;
 
 private:
-    std::unique_ptr<QTimer> m_timer;
+    std::unique_ptr<QTimer> timer_;
 };
 
 }  // namespace tess

@@ -43,23 +43,23 @@ struct HttpClient::Transfer {
 };
 
 HttpClient::HttpClient(QObject* parent)
-    : QObject(parent), m_manager(new QNetworkAccessManager(this)) {
-    m_manager->setProxy(QNetworkProxy::NoProxy);
+    : QObject(parent), manager_(new QNetworkAccessManager(this)) {
+    manager_->setProxy(QNetworkProxy::NoProxy);
 }
 
 HttpClient::~HttpClient() = default;
 
 void HttpClient::Get(const QString& url) {
-    if (m_busy) return;
-    m_busy = true;
+    if (busy_) return;
+    busy_ = true;
     struct BusyGuard {
         bool& busy;
         ~BusyGuard() { busy = false; }
-    } guard{m_busy};
+    } guard{busy_};
 
-    m_status = 0;
-    m_header.clear();
-    m_responseBody.clear();
+    status_ = 0;
+    header_.clear();
+    responseBody_.clear();
     Transfer transfer;
     Run(transfer, url);
 }
@@ -70,14 +70,14 @@ void HttpClient::Run(Transfer& transfer, const QString& url) {
     if (!target.isValid() || target.host().isEmpty() ||
         (scheme != QLatin1String("http") && scheme != QLatin1String("https")))
         throw HttpError("address not accepted: " + url.toStdString());
-    if (m_port != 0) target.setPort(m_port);
+    if (port_ != 0) target.setPort(port_);
 
-    if (m_inputFileMode) {
+    if (inputFileMode_) {
         // The body goes to a temporary file beside the target, which takes
         // the target's place only once the whole body has arrived.
-        transfer.file = std::make_unique<QSaveFile>(m_body);
+        transfer.file = std::make_unique<QSaveFile>(body_);
         if (!transfer.file->open(QIODevice::WriteOnly))
-            throw HttpError("cannot write " + m_body.toStdString());
+            throw HttpError("cannot write " + body_.toStdString());
     }
 
     QNetworkRequest request(target);
@@ -87,7 +87,7 @@ void HttpClient::Run(Transfer& transfer, const QString& url) {
     request.setAttribute(QNetworkRequest::CacheLoadControlAttribute,
                          QNetworkRequest::AlwaysNetwork);
 
-    std::unique_ptr<QNetworkReply, ReplyDeleter> reply(m_manager->get(request));
+    std::unique_ptr<QNetworkReply, ReplyDeleter> reply(manager_->get(request));
     QNetworkReply* r = reply.get();
     QEventLoop loop;
     QTimer limit;
@@ -96,7 +96,7 @@ void HttpClient::Run(Transfer& transfer, const QString& url) {
     connect(r, &QNetworkReply::metaDataChanged, &loop, [&] {
         // A declared length over the limit is refused before any of it comes.
         const QVariant length = r->header(QNetworkRequest::ContentLengthHeader);
-        if (length.isValid() && length.toLongLong() > m_bodyLimit) {
+        if (length.isValid() && length.toLongLong() > bodyLimit_) {
             transfer.tooLarge = true;
             r->abort();
         }
@@ -104,7 +104,7 @@ void HttpClient::Run(Transfer& transfer, const QString& url) {
     connect(r, &QNetworkReply::readyRead, &loop, [&] {
         const QByteArray chunk = r->readAll();
         transfer.received += chunk.size();
-        if (transfer.received > m_bodyLimit) {
+        if (transfer.received > bodyLimit_) {
             transfer.tooLarge = true;
             r->abort();
             return;
@@ -124,7 +124,7 @@ void HttpClient::Run(Transfer& transfer, const QString& url) {
     });
     connect(r, &QNetworkReply::finished, &loop, &QEventLoop::quit);
 
-    if (m_timeLimitMs > 0) limit.start(m_timeLimitMs);
+    if (timeLimitMs_ > 0) limit.start(timeLimitMs_);
     if (!r->isFinished()) loop.exec();
     limit.stop();
 
@@ -133,26 +133,26 @@ void HttpClient::Run(Transfer& transfer, const QString& url) {
     if (!r->isFinished()) return;
 
     const QVariant status = r->attribute(QNetworkRequest::HttpStatusCodeAttribute);
-    m_status = status.isValid() ? status.toInt() : 0;
+    status_ = status.isValid() ? status.toInt() : 0;
     for (const auto& pair : r->rawHeaderPairs())
-        m_header += pair.first + ": " + pair.second + "\r\n";
+        header_ += pair.first + ": " + pair.second + "\r\n";
 
     if (transfer.timedOut) throw HttpError("no answer in time");
     if (transfer.tooLarge) throw HttpError("answer too large");
-    if (transfer.writeFailed) throw HttpError("cannot write " + m_body.toStdString());
+    if (transfer.writeFailed) throw HttpError("cannot write " + body_.toStdString());
     const QNetworkReply::NetworkError error = r->error();
-    const bool answered = m_status > 0 && (error == QNetworkReply::NoError ||
-                                           (m_status >= 400 && !IsTransportError(error)));
+    const bool answered = status_ > 0 && (error == QNetworkReply::NoError ||
+                                           (status_ >= 400 && !IsTransportError(error)));
     if (!answered) throw HttpError("request failed: " + r->errorString().toStdString());
     reply.reset();
 
     if (transfer.file) {
         if (!transfer.file->commit())
-            throw HttpError("cannot write " + m_body.toStdString());
+            throw HttpError("cannot write " + body_.toStdString());
     } else {
-        m_responseBody = transfer.memory;
+        responseBody_ = transfer.memory;
     }
-    if (m_status < 300) emit OnSuccess(kGetCommand);
+    if (status_ < 300) emit OnSuccess(kGetCommand);
 }
 
 }  // namespace tess

@@ -30,20 +30,20 @@ public:
 
     // Port 0 means the scheme's default (80 for http); any other value
     // replaces the port of every requested address.
-    void SetPort(int port) { m_port = port; }
-    int Port() const { return m_port; }
+    void SetPort(int port) { port_ = port; }
+    int Port() const { return port_; }
     // True: the response body goes into the file named by Body (created or
     // replaced). False: it is kept in memory and read with ResponseBody().
-    void SetInputFileMode(bool on) { m_inputFileMode = on; }
-    bool InputFileMode() const { return m_inputFileMode; }
-    void SetBody(const QString& fileName) { m_body = fileName; }
-    const QString& Body() const { return m_body; }
+    void SetInputFileMode(bool on) { inputFileMode_ = on; }
+    bool InputFileMode() const { return inputFileMode_; }
+    void SetBody(const QString& fileName) { body_ = fileName; }
+    const QString& Body() const { return body_; }
     // The time a request may take from start to end before it is given up.
-    void SetTimeLimit(int milliseconds) { m_timeLimitMs = milliseconds; }
-    int TimeLimit() const { return m_timeLimitMs; }
+    void SetTimeLimit(int milliseconds) { timeLimitMs_ = milliseconds; }
+    int TimeLimit() const { return timeLimitMs_; }
     // The largest body the client accepts; a larger one fails the request.
-    void SetBodyLimit(qint64 bytes) { m_bodyLimit = bytes; }
-    qint64 BodyLimit() const { return m_bodyLimit; }
+    void SetBodyLimit(qint64 bytes) { bodyLimit_ = bytes; }
+    qint64 BodyLimit() const { return bodyLimit_; }
 
     // Performs a GET and returns once it has ended, running a local event
     // loop meanwhile. A response of status below 300 fires OnSuccess(0) from
@@ -55,12 +55,12 @@ public:
     // application quits during the wait.
     void Get(const QString& url);
 
-    bool Busy() const { return m_busy; }
+    bool Busy() const { return busy_; }
     // From the latest request that got a response: its status code (0 when
     // none), its header lines as text and, outside file mode, its body.
-    int StatusCode() const { return m_status; }
-    const QByteArray& ResponseHeader() const { return m_header; }
-    const QByteArray& ResponseBody() const { return m_responseBody; }
+    int StatusCode() const { return status_; }
+    const QByteArray& ResponseHeader() const { return header_; }
+    const QByteArray& ResponseBody() const { return responseBody_; }
 
 signals:
     void OnSuccess(int command);
@@ -69,16 +69,16 @@ private:
     struct Transfer;
     void Run(Transfer& transfer, const QString& url);
 
-    QNetworkAccessManager* m_manager;
-    int m_port = 0;
-    bool m_inputFileMode = false;
-    QString m_body = QStringLiteral("Default.htm");
-    int m_timeLimitMs = kDefaultTimeLimitMs;
-    qint64 m_bodyLimit = kDefaultBodyLimit;
-    bool m_busy = false;
-    int m_status = 0;
-    QByteArray m_header;
-    QByteArray m_responseBody;
+    QNetworkAccessManager* manager_;
+    int port_ = 0;
+    bool inputFileMode_ = false;
+    QString body_ = QStringLiteral("Default.htm");
+    int timeLimitMs_ = kDefaultTimeLimitMs;
+    qint64 bodyLimit_ = kDefaultBodyLimit;
+    bool busy_ = false;
+    int status_ = 0;
+    QByteArray header_;
+    QByteArray responseBody_;
 };
 
 }  // namespace tess

@@ -1,5 +1,9 @@
 #include "about/NoticeText.h"
 
+#include <algorithm>
+
+#include "script/Utf8.h"
+
 namespace tess {
 
 std::string NoticeText(std::string_view bytes) {
@@ -21,6 +25,12 @@ std::string NoticeText(std::string_view bytes) {
         }
     }
     return text;
+}
+
+std::string NoticeUtf8(std::string_view text) {
+    std::string out = IsValidUtf8(text) ? std::string(text) : Windows1252ToUtf8(text);
+    std::erase(out, '\0');
+    return out;
 }
 
 }  // namespace tess

@@ -13,4 +13,8 @@ namespace tess {
 // is read like the others.
 std::string NoticeText(std::string_view bytes);
 
+// The notice as UTF-8 for the screen: text that is not valid UTF-8 is read
+// as Windows-1252, like scenario files, and a NUL shows as nothing.
+std::string NoticeUtf8(std::string_view text);
+
 }  // namespace tess

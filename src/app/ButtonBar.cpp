@@ -53,11 +53,18 @@ ButtonBar::ButtonBar(QAction* run, QAction* pause, QAction* stop, QWidget* paren
     const std::pair<PictureButton*, QAction*> routes[] = {
         {Image1, run}, {Image2, pause}, {Image3, stop}};
     for (auto [button, action] : routes) {
-        connect(button, &PictureButton::pressed, this, [this] { setFrameShadow(QFrame::Plain); });
-        connect(button, &PictureButton::released, this,
-                [this] { setFrameShadow(QFrame::Raised); });
+        connect(button, &PictureButton::pressed, this, [this] { SetFlat(true); });
+        connect(button, &PictureButton::released, this, [this] { SetFlat(false); });
         connect(button, &PictureButton::clicked, action, &QAction::trigger);
     }
+}
+
+void ButtonBar::SetFlat(bool flat) {
+    // Flat is the raised bar without its bevel: no frame at all (a plain
+    // frame would be drawn as a dark line), the pictures where they were.
+    const int bevel = lineWidth();
+    setFrameStyle(flat ? QFrame::NoFrame : QFrame::Panel | QFrame::Raised);
+    setContentsMargins(flat ? QMargins(bevel, bevel, bevel, bevel) : QMargins());
 }
 
 void ButtonBar::SetPauseShown(bool shown) {

@@ -36,11 +36,14 @@ public:
     // True shows Pause in Run's place.
     void SetPauseShown(bool shown);
     bool PauseShown() const { return !Image2->isHidden(); }
-    bool Flat() const { return frameShadow() == QFrame::Plain; }
+    bool Flat() const { return frameShape() == QFrame::NoFrame; }
 
     PictureButton* Image1;  // run
     PictureButton* Image2;  // pause
     PictureButton* Image3;  // stop
+
+private:
+    void SetFlat(bool flat);
 };
 
 }  // namespace tess

@@ -1,8 +1,10 @@
 #include "app/FileCommands.h"
 
+#include <QAbstractFileIconProvider>
 #include <QFile>
 #include <QFileDialog>
-#include <QSaveFile>
+#include <QFileInfo>
+#include <QStandardPaths>
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -19,14 +21,36 @@ namespace tess {
 namespace {
 
 const QString kScenarioFilter = QStringLiteral("Scenario (*.sf)");
-const QString kAllFilter = QStringLiteral("All (*.*)");
+// Every file, also names without a dot.
+const QString kAllFilter = QStringLiteral("All (*)");
 // Far beyond any real scenario (about 16 million lines), small enough to
 // load without exhausting memory.
 constexpr qint64 kMaxFileSize = qint64(256) << 20;
 
+// Icons and type names from the name alone: the dialog never opens a file
+// to guess its type, which in /proc or on a device can block for good.
+class NameOnlyIconProvider : public QAbstractFileIconProvider {
+public:
+    QIcon icon(IconType type) const override { return QAbstractFileIconProvider::icon(type); }
+    QIcon icon(const QFileInfo& info) const override {
+        return icon(info.isDir() ? Folder : File);
+    }
+    QString type(const QFileInfo& info) const override {
+        if (info.isDir()) return QStringLiteral("Folder");
+        const QString suffix = info.suffix();
+        return suffix.isEmpty() ? QStringLiteral("File")
+                                : QStringLiteral("%1 File").arg(suffix.toUpper());
+    }
+};
+
 QString RunDialog(QWidget* parent, bool save, const QString& lastName) {
     QFileDialog* dialog = MakeScenarioDialog(parent, save);
-    if (!lastName.isEmpty()) dialog->selectFile(lastName);
+    // The save dialog offers the last file; the open dialog starts in its
+    // folder with no name filled in.
+    if (!lastName.isEmpty() && save)
+        dialog->selectFile(lastName);
+    else if (!lastName.isEmpty())
+        dialog->setDirectory(QFileInfo(lastName).absolutePath());
     QString chosen;
     if (dialog->exec() == QDialog::Accepted && !dialog->selectedFiles().isEmpty())
         chosen = dialog->selectedFiles().front();
@@ -39,6 +63,11 @@ QString RunDialog(QWidget* parent, bool save, const QString& lastName) {
 QFileDialog* MakeScenarioDialog(QWidget* parent, bool save) {
     auto* dialog = new QFileDialog(parent, save ? QStringLiteral("Save scenario")
                                                 : QStringLiteral("Open scenario"));
+    // The program's own dialog, whose icons come from names alone (a
+    // desktop's dialog may read files to guess their types).
+    dialog->setOption(QFileDialog::DontUseNativeDialog);
+    static NameOnlyIconProvider icons;
+    dialog->setIconProvider(&icons);
     dialog->setNameFilters({kScenarioFilter, kAllFilter});
     dialog->selectNameFilter(kScenarioFilter);
     if (save) {
@@ -106,22 +135,17 @@ bool ReadScenarioLines(const QString& path, std::vector<std::string>& lines, QSt
 
 bool WriteScenarioLines(const QString& path, const std::vector<std::string>& lines,
                         QString& error) {
-    QSaveFile file(path);
-    const std::string text = EncodeScenario(lines);
-    // Unbuffered, so that a write cut short (a full disk, a size limit) shows
-    // here: through the buffer a partial write would pass unnoticed and the
-    // commit would replace the old file with a truncated one.
-    bool ok = file.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
-    qint64 done = 0;
-    while (ok && done < qint64(text.size())) {
-        qint64 n = file.write(text.data() + done, qint64(text.size()) - done);
-        ok = n > 0;
-        done += std::max<qint64>(n, 0);
-    }
-    if (ok && file.commit()) return true;
-    error = QStringLiteral("Could not save the scenario to '%1': %2.\nThe file was left as it was.")
-                .arg(path, file.errorString());
-    file.cancelWriting();
+    // Where the old content waits while a file is rewritten in place.
+    const QString copies = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+                           QStringLiteral("/tessaline-0003");
+    std::string reason;
+    if (WriteScenarioFile(QFile::encodeName(path).toStdString(), lines, reason,
+                          QFile::encodeName(copies).toStdString()))
+        return true;
+    const QString why = QString::fromLocal8Bit(reason.c_str());
+    error = QStringLiteral("Could not save the scenario to '%1': %2.").arg(path, why);
+    if (!why.contains(QStringLiteral("old content is kept")))
+        error += QStringLiteral("\nThe file was left as it was.");
     return false;
 }
 
@@ -132,12 +156,14 @@ FileCommands::FileCommands(QWidget* window, ScenarioList& list, FileDialogs& dia
 bool FileCommands::SaveToFile() {
     QString path = dialogs_.SaveFileName(window_, lastName_);
     if (path.isEmpty()) return false;
-    lastName_ = path;
     QString error;
     if (!WriteScenarioLines(path, list_.Model().Lines(), error)) {
         ShowError(window_, error);
         return false;
     }
+    // Only a name that worked is offered again: the next dialog does not
+    // start in a folder where the save failed.
+    lastName_ = path;
     setModified_(false);
     return true;
 }

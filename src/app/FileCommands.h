@@ -25,7 +25,7 @@ public:
 };
 
 // The dialogs "Save scenario" and "Open scenario", filter "Scenario (*.sf)"
-// first, then "All (*.*)". With "Scenario" chosen, a name typed without an
+// first, then "All (*)". With "Scenario" chosen, a name typed without an
 // extension gets ".sf".
 QFileDialog* MakeScenarioDialog(QWidget* parent, bool save);
 class QtFileDialogs : public FileDialogs {

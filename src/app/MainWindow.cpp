@@ -6,13 +6,15 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
-#include <QDateTime>
-#include <QDir>
+#include <QFile>
 #include <QStandardPaths>
 #include <QStatusBar>
 #include <QVBoxLayout>
 #include <cstring>
+#include <ctime>
+#include <filesystem>
 #include <stdexcept>
+#include <unistd.h>
 
 #include "app/ButtonBar.h"
 #include "app/ButtonPictures.h"
@@ -24,6 +26,7 @@
 #include "app/ScenarioList.h"
 #include "platform/SettingsTree.h"
 #include "playback/PlaybackEngine.h"
+#include "script/ScenarioText.h"
 
 namespace tess {
 
@@ -61,19 +64,22 @@ MainWindow::MainWindow(InputSink& sink, SettingsFactory settings, FileDialogs* d
     StatusPanel0 = new QLabel(QStringLiteral(" Cursor position: "));
     StatusPanel1 = new QLabel;
     // The position panel is 140 pixels wide, or as wide as a four-digit
-    // position needs in this desktop's font, so the coordinates are never
-    // cut off. The state panel takes what is left and clips its text rather
-    // than draw over the position when the window is narrow.
+    // position needs in this desktop's font. The state panel always keeps
+    // room for its whole text (" Line 3. Error" must stay readable at the
+    // narrowest window): when space runs short the position panel gives way
+    // and is cut off first.
     const int positionWidth = StatusPanel0->fontMetrics().horizontalAdvance(
                                   QStringLiteral(" Cursor position: -0000,-0000")) + 8;
-    StatusPanel0->setFixedWidth(std::max(140, positionWidth));
+    StatusPanel0->setMaximumWidth(std::max(140, positionWidth));
+    StatusPanel0->setMinimumWidth(0);
+    StatusPanel0->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     StatusPanel1->setMinimumWidth(0);
-    statusBar()->addWidget(StatusPanel0);
+    statusBar()->addWidget(StatusPanel0, 1);
     statusBar()->addWidget(StatusPanel1, 1);
     statusBar()->setFixedHeight(std::max(18, statusBar()->sizeHint().height()));
     // A new window opens wide enough for both panels (the state panel's 50
     // pixels and the size grip); a stored placement overrides this.
-    resize(std::max(width(), StatusPanel0->width() + 50 + 24), height());
+    resize(std::max(width(), StatusPanel0->maximumWidth() + 50 + 24), height());
     cursorText_ = StatusPanel0->text();
 
     if (!dialogs) {
@@ -157,6 +163,11 @@ void MainWindow::Newscenario1Click() {
     MarkUnmodified();
 }
 
+void MainWindow::showEvent(QShowEvent* event) {
+    closed_ = false;
+    QMainWindow::showEvent(event);
+}
+
 void MainWindow::closeEvent(QCloseEvent* event) {
     StorePlacement();
     if (IsModified()) {
@@ -174,6 +185,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     }
     timer_->SetEnabled(false);
     event->accept();
+    closed_ = true;
     emit Closed();
 }
 
@@ -187,24 +199,34 @@ QString MainWindow::EndBySignal(int signal) {
     }
     QString line = QStringLiteral("ended by signal %1 (%2)").arg(signal).arg(
         QString::fromLocal8Bit(strsignal(signal)));
-    if (IsModified()) {
-        const QString dir =
-            QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
-            QStringLiteral("/tessaline-0003");
-        const QString path =
-            dir + QStringLiteral("/unsaved-%1-%2.sf")
-                      .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss")))
-                      .arg(QCoreApplication::applicationPid());
-        QString error;
-        if (QDir().mkpath(dir) && WriteScenarioLines(path, ListBox1->Model().Lines(), error)) {
-            MarkUnmodified();
-            line += QStringLiteral("; the unsaved scenario was kept in '%1'").arg(path);
-        } else {
-            line += QStringLiteral("; the unsaved scenario could not be kept in '%1'").arg(path);
-        }
-    }
+    const std::string kept = KeepUnsavedScenario(UnsavedFolder());
+    line += QString::fromLocal8Bit(kept.c_str());
     hide();
     return line;
+}
+
+std::string MainWindow::UnsavedFolder() {
+    return QFile::encodeName(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+                             QStringLiteral("/tessaline-0003"))
+        .toStdString();
+}
+
+std::string MainWindow::KeepUnsavedScenario(const std::string& folder) {
+    if (!IsModified()) return {};
+    char stamp[32] = "";
+    const std::time_t now = std::time(nullptr);
+    std::tm local {};
+    if (localtime_r(&now, &local)) std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
+    const std::string path =
+        folder + "/unsaved-" + stamp + "-" + std::to_string(::getpid()) + ".sf";
+    std::error_code failed;
+    std::filesystem::create_directories(folder, failed);
+    std::string error;
+    if (!failed && WriteScenarioFile(path, ListBox1->Model().Lines(), error)) {
+        MarkUnmodified();
+        return "; the unsaved scenario was kept in '" + path + "'";
+    }
+    return "; the unsaved scenario could not be kept in '" + path + "'";
 }
 
 void MainWindow::MarkModified() { actions_->SetModified(true); }
@@ -231,7 +253,10 @@ uint32_t MainWindow::TimerInterval() const { return timer_->Interval(); }
 void MainWindow::SetTimerInterval(uint32_t ms) { timer_->SetInterval(ms); }
 
 void MainWindow::SetStateText(const std::string& text) {
-    StatusPanel1->setText(QString::fromStdString(text));
+    const QString shown = QString::fromStdString(text);
+    if (shown == StatusPanel1->text()) return;
+    StatusPanel1->setText(shown);
+    StatusPanel1->setMinimumWidth(StatusPanel1->fontMetrics().horizontalAdvance(shown) + 4);
 }
 
 void MainWindow::SetPauseButtonShown(bool shown) { Panel3->SetPauseShown(shown); }
@@ -268,6 +293,10 @@ void MainWindow::ReplaceLine(int index, const QString& text) {
 void MainWindow::SetLineSelected(int index, bool selected) { ListBox1->SetSelected(index, selected); }
 
 void MainWindow::ShowMainWindow() {
+    // Once a close was accepted the program is ending: the editor, closed
+    // on the way, does not bring the window (and its close) back.
+    if (closed_) return;
+    setWindowState(windowState() & ~Qt::WindowMinimized);
     show();
     raise();
     activateWindow();

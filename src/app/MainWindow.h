@@ -58,6 +58,13 @@ public:
     // file of its own under the user's data folder rather than dropped.
     // Returns the line that tells what happened; the caller ends the program.
     QString EndBySignal(int signal);
+    // Writes a modified scenario to a file of its own in `folder`, needing
+    // neither the desktop nor the event loop, so it also serves when the
+    // display is gone. Returns the text that says where, empty when nothing
+    // was unsaved.
+    std::string KeepUnsavedScenario(const std::string& folder);
+    // The folder KeepUnsavedScenario is given: the user's data folder.
+    static std::string UnsavedFolder();
 
     // The parts, for the tests and the benchmarks.
     ScenarioList* ListBox1;
@@ -103,6 +110,7 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;  // FormCloseQuery
+    void showEvent(QShowEvent* event) override;
 
 private:
     void Deleteaction1Click();
@@ -119,6 +127,7 @@ private:
     std::unique_ptr<PlaybackEngine> engine_;
     std::function<void()> aboutHandler_, addHandler_, editHandler_;
     QString cursorText_;
+    bool closed_ = false;  // a close was accepted and the window not shown since
 };
 
 }  // namespace tess

@@ -1,14 +1,45 @@
 #include "app/ScenarioList.h"
 
 #include <QHelpEvent>
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <QItemSelectionModel>
+#include <QPainter>
+#include <QStyledItemDelegate>
 #include <QToolTip>
 #include <algorithm>
 
 namespace tess {
+namespace {
+
+// Draws the caret line as list boxes do: a dotted rectangle round the line
+// and nothing else, so that only selected lines look selected (the style
+// would tint the current line as if it were).
+class CaretLineDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        QStyleOptionViewItem plain = option;
+        plain.state &= ~QStyle::State_HasFocus;
+        QStyledItemDelegate::paint(painter, plain, index);
+        if (!(option.state & QStyle::State_HasFocus)) return;
+        painter->save();
+        const bool selected = option.state & QStyle::State_Selected;
+        painter->setPen(QPen(option.palette.color(selected ? QPalette::HighlightedText
+                                                           : QPalette::Text),
+                             1, Qt::DotLine));
+        painter->setBrush(Qt::NoBrush);
+        painter->drawRect(option.rect.adjusted(0, 0, -1, -1));
+        painter->restore();
+    }
+};
+
+}  // namespace
 
 ScenarioList::ScenarioList(QWidget* parent) : QListView(parent) {
     setModel(&model_);
+    setItemDelegate(new CaretLineDelegate(this));
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setUniformItemSizes(true);  // constant-time layout for long scenarios
     setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -94,6 +125,29 @@ int ScenarioList::DeleteSelected() {
     int removed = model_.RemoveFlagged(flags);
     if (removed > 0 && Count() > 0) SetCaretLine(std::min(caret - above, Count() - 1));
     return removed;
+}
+
+void ScenarioList::mousePressEvent(QMouseEvent* event) {
+    // A right click opens the pop-up menu over the selection the user made;
+    // it neither changes the selection nor moves the caret.
+    if (event->button() == Qt::RightButton) {
+        event->accept();
+        return;
+    }
+    QListView::mousePressEvent(event);
+}
+
+void ScenarioList::keyPressEvent(QKeyEvent* event) {
+    // Shift+F10 and the Menu key open the pop-up menu at the caret line.
+    const bool menuKey = event->key() == Qt::Key_Menu ||
+                         (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier);
+    if (menuKey) {
+        const QRect line = Count() > 0 ? visualRect(model_.index(CaretLine())) : QRect();
+        emit customContextMenuRequested(line.isValid() ? line.bottomLeft() : QPoint(0, 0));
+        event->accept();
+        return;
+    }
+    QListView::keyPressEvent(event);
 }
 
 QString ScenarioList::HintText() const {

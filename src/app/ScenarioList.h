@@ -40,6 +40,8 @@ public:
 
 protected:
     bool viewportEvent(QEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     ScenarioModel model_;

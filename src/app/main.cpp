@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "about/AboutBox.h"
 #include "app/MainWindow.h"
@@ -17,6 +18,7 @@
 #include "editor/ActionEditor.h"
 #include "editor/CursorTracker.h"
 #include "editor/EditAction.h"
+#include "platform/DesktopLost.h"
 #include "platform/DesktopSink.h"
 
 #include <fcntl.h>
@@ -41,6 +43,30 @@ void InstallEndSignals() {
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
     for (int signal : {SIGTERM, SIGINT, SIGHUP}) ::sigaction(signal, &action, nullptr);
+}
+
+// When the display goes away the program cannot go on; a modified scenario
+// is kept as at a signal. The X sink notices on its own connection; Qt,
+// noticing first on its own, says so in a warning and then exits.
+tess::MainWindow* gWindow = nullptr;
+std::string gUnsavedFolder;
+QtMessageHandler gQtMessages = nullptr;
+
+std::string KeepOnDisplayLoss() { return gWindow ? gWindow->KeepUnsavedScenario(gUnsavedFolder) : ""; }
+
+void OnQtMessage(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+    if (text.contains(QLatin1String("X11 connection broke"))) {
+        std::string line = "tessaline: lost the connection to the X server";
+        if (tess::DesktopLostHook hook = std::exchange(tess::DesktopLostHookSlot(), nullptr))
+            line += hook();
+        line += "\n";
+        [[maybe_unused]] const ssize_t n = ::write(STDERR_FILENO, line.data(), line.size());
+        ::_exit(1);
+    }
+    if (gQtMessages)
+        gQtMessages(type, context, text);
+    else
+        std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, text)));
 }
 
 bool HasDisplay() {
@@ -108,6 +134,10 @@ int main(int argc, char** argv) {
     } catch (const tess::PlacementError& e) {
         placementError = QString::fromUtf8(e.what());
     }
+    gWindow = &window;
+    gUnsavedFolder = tess::MainWindow::UnsavedFolder();
+    tess::DesktopLostHookSlot() = KeepOnDisplayLoss;
+    gQtMessages = qInstallMessageHandler(OnQtMessage);
     window.show();
     // What playback cannot reach on this desktop, said once.
     if (!desktop.notice.empty())
@@ -139,6 +169,8 @@ int main(int argc, char** argv) {
     }
 
     int status = app.exec();
+    tess::DesktopLostHookSlot() = nullptr;
+    gWindow = nullptr;
     window.ReleaseHeld();
     return status;
 }

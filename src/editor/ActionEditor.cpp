@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QWindow>
 #include <algorithm>
 #include <initializer_list>
 
@@ -52,6 +53,8 @@ void ActionEditor::ShowEditor() {
     // An editor that already is the active window gets no activation event,
     // so its controls are brought in line here.
     const bool alreadyActive = isVisible() && isActiveWindow();
+    // Showing also brings back an editor the user minimized.
+    setWindowState(windowState() & ~Qt::WindowMinimized);
     show();
     raise();
     activateWindow();
@@ -70,12 +73,20 @@ bool ActionEditor::IsEditMode() const {
 
 void ActionEditor::PlaceOverMainWindow() {
     QRect area;
-    if (QWidget* main = host_.MainWindowWidget())
+    QWidget* main = host_.MainWindowWidget();
+    if (main)
         area = main->frameGeometry();
     else if (QScreen* primary = QGuiApplication::primaryScreen())
         area = primary->availableGeometry();
-    const int x = area.x() + (area.width() - width()) / 2;
-    const int y = area.y() + (area.height() - height()) / 2;
+    // Centred by its frame, which move() places: before the first showing
+    // the frame is not known yet, and the main window's, drawn by the same
+    // window manager, stands in for it.
+    QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+    if (frame.isNull() && main && main->windowHandle())
+        frame = main->windowHandle()->frameMargins();
+    const QSize outer = size().grownBy(frame);
+    const int x = area.x() + (area.width() - outer.width()) / 2;
+    const int y = area.y() + (area.height() - outer.height()) / 2;
     move(std::max(0, x), std::max(0, y));
 }
 
@@ -91,9 +102,22 @@ void ActionEditor::SetParameterFieldEnabled(bool enabled) {
 
 void ActionEditor::FocusParameterOrButton() {
     if (edit1_->isEnabled())
-        edit1_->setFocus(Qt::OtherFocusReason);
+        FocusParameter();
     else
-        button1_->setFocus(Qt::OtherFocusReason);
+        FocusButton1();
+}
+
+void ActionEditor::FocusParameter() {
+    // Typing replaces what the field holds, as after Tab.
+    edit1_->setFocus(Qt::OtherFocusReason);
+    edit1_->selectAll();
+}
+
+void ActionEditor::FocusButton1() {
+    // A focus moved by a key shows its cue on the button, as after Tab.
+    setAttribute(Qt::WA_KeyboardFocusChange);
+    button1_->setFocus(Qt::OtherFocusReason);
+    button1_->update();
 }
 
 void ActionEditor::FormShow() {
@@ -132,7 +156,7 @@ void ActionEditor::ComboBox2KeyPress() {
 void ActionEditor::Edit1KeyPress() {
     // Freezes a captured position: capture stops, the field keeps its text.
     autoParameterCheck1_->setChecked(false);
-    button1_->setFocus(Qt::OtherFocusReason);
+    FocusButton1();
 }
 
 void ActionEditor::AutoParameterCheck1Click() {

@@ -72,6 +72,8 @@ private:
     void SetParameterFieldEnabled(bool enabled);
     // Focus goes to the parameter field when it is enabled, else to Button1.
     void FocusParameterOrButton();
+    void FocusParameter();
+    void FocusButton1();
     void PlaceOverMainWindow();
 
     EditorHost& host_;

@@ -115,32 +115,4 @@ bool ReadScenarioFile(const std::string& path, std::vector<std::string>& lines,
     return true;
 }
 
-bool WriteScenarioFile(const std::string& path, const std::vector<std::string>& lines,
-                       std::string& error) {
-    const std::filesystem::path target = PathFromUtf8(path);
-    const std::filesystem::path temp = PathFromUtf8(path + ".saving~");
-    const std::string bytes = EncodeScenario(lines);
-    errno = 0;
-    std::ofstream file(temp, std::ios::binary | std::ios::trunc);
-    if (!file) {
-        error = path + ": cannot be written (" + std::strerror(errno) + ")";
-        return false;
-    }
-    file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    bool ok = static_cast<bool>(file.flush());
-    int writeErrno = errno;
-    file.close();
-    if (file.fail() && ok) ok = false, writeErrno = errno;
-    std::error_code ec;
-    if (ok) {
-        std::filesystem::rename(temp, target, ec);
-        if (!ec) return true;
-        error = path + ": cannot be written (" + ec.message() + ")";
-    } else {
-        error = path + ": cannot be written (" + std::strerror(writeErrno) + ")";
-    }
-    std::filesystem::remove(temp, ec);
-    return false;
-}
-
 }  // namespace tess

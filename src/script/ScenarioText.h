@@ -29,10 +29,17 @@ bool ReadFileBytes(const std::string& path, std::string& bytes, std::string& err
 bool ReadScenarioFile(const std::string& path, std::vector<std::string>& lines,
                       std::string& error);
 
-// Writes a scenario file. The lines go to a temporary file beside the
-// target first, which then replaces it, so a failed write leaves the old
-// file as it was.
+// Writes a scenario file through a link to the file it names, keeping the
+// file's mode. The lines go to a new file in the target's folder first,
+// which then replaces the target, and both the file and its folder are
+// flushed: a failed or interrupted write leaves the old file as it was. A
+// folder that takes no new file, over a file that may be written, gets the
+// file rewritten in place once a copy of the old content is safe in
+// `copyFolder` (the system's temporary folder when empty); the copy goes
+// when the write succeeded or the old content was put back. On failure
+// `error` is the reason, without the file's name; when the old content
+// could not be put back it names the copy that holds it.
 bool WriteScenarioFile(const std::string& path, const std::vector<std::string>& lines,
-                       std::string& error);
+                       std::string& error, const std::string& copyFolder = {});
 
 }  // namespace tess

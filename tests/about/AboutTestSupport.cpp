@@ -17,22 +17,22 @@ public:
         static int argc = 1;
         static char name[] = "tess_about_tests";
         static char* argv[] = {name, nullptr};
-        m_app = std::make_unique<QApplication>(argc, argv);
-        m_dir = std::make_unique<QTemporaryDir>();
-        ASSERT_TRUE(m_dir->isValid());
-        m_previous = QDir::currentPath();
-        ASSERT_TRUE(QDir::setCurrent(m_dir->path()));
+        app_ = std::make_unique<QApplication>(argc, argv);
+        dir_ = std::make_unique<QTemporaryDir>();
+        ASSERT_TRUE(dir_->isValid());
+        previous_ = QDir::currentPath();
+        ASSERT_TRUE(QDir::setCurrent(dir_->path()));
     }
     void TearDown() override {
-        QDir::setCurrent(m_previous);
-        m_dir.reset();
-        m_app.reset();
+        QDir::setCurrent(previous_);
+        dir_.reset();
+        app_.reset();
     }
 
 private:
-    std::unique_ptr<QApplication> m_app;
-    std::unique_ptr<QTemporaryDir> m_dir;
-    QString m_previous;
+    std::unique_ptr<QApplication> app_;
+    std::unique_ptr<QTemporaryDir> dir_;
+    QString previous_;
 };
 
 [[maybe_unused]] ::testing::Environment* const environment =
@@ -41,22 +41,22 @@ private:
 }  // namespace
 
 TestHttpServer::TestHttpServer() {
-    m_server.listen(QHostAddress::LocalHost, 0);
-    QObject::connect(&m_server, &QTcpServer::newConnection, [this] {
-        while (QTcpSocket* socket = m_server.nextPendingConnection()) Serve(socket);
+    server_.listen(QHostAddress::LocalHost, 0);
+    QObject::connect(&server_, &QTcpServer::newConnection, [this] {
+        while (QTcpSocket* socket = server_.nextPendingConnection()) Serve(socket);
     });
 }
 
 QString TestHttpServer::Base() const {
-    return QStringLiteral("http://127.0.0.1:%1").arg(m_server.serverPort());
+    return QStringLiteral("http://127.0.0.1:%1").arg(server_.serverPort());
 }
 
 void TestHttpServer::Answer(int status, const QByteArray& body, bool closeDelimited) {
-    m_mode = Mode::Answer;
-    m_response = "HTTP/1.1 " + QByteArray::number(status) + " Status\r\n" +
+    mode_ = Mode::Answer;
+    response_ = "HTTP/1.1 " + QByteArray::number(status) + " Status\r\n" +
                  "Content-Type: text/plain\r\nConnection: close\r\n";
-    if (!closeDelimited) m_response += "Content-Length: " + QByteArray::number(body.size()) + "\r\n";
-    m_response += "\r\n" + body;
+    if (!closeDelimited) response_ += "Content-Length: " + QByteArray::number(body.size()) + "\r\n";
+    response_ += "\r\n" + body;
 }
 
 void TestHttpServer::Serve(QTcpSocket* socket) {
@@ -68,9 +68,9 @@ void TestHttpServer::Serve(QTcpSocket* socket) {
         ++requests;
         lastRequest = *received;
         received->clear();
-        switch (m_mode) {
+        switch (mode_) {
         case Mode::Answer:
-            socket->write(m_response);
+            socket->write(response_);
             socket->disconnectFromHost();
             break;
         case Mode::Drop:

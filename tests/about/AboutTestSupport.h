@@ -67,10 +67,10 @@ public:
     // `closeDelimited`, and the connection closed after it.
     void Answer(int status, const QByteArray& body, bool closeDelimited = false);
     void AnswerRaw(const QByteArray& response) {
-        m_mode = Mode::Answer;
-        m_response = response;
+        mode_ = Mode::Answer;
+        response_ = response;
     }
-    void SetMode(Mode mode) { m_mode = mode; }
+    void SetMode(Mode mode) { mode_ = mode; }
 
     int requests = 0;
     QByteArray lastRequest;
@@ -78,9 +78,9 @@ public:
 private:
     void Serve(QTcpSocket* socket);
 
-    QTcpServer m_server;
-    Mode m_mode = Mode::Answer;
-    QByteArray m_response;
+    QTcpServer server_;
+    Mode mode_ = Mode::Answer;
+    QByteArray response_;
 };
 
 // Reads a whole file of the working directory; empty when it is missing.

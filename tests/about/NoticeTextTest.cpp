@@ -39,5 +39,15 @@ TEST(NoticeText, OtherBytesPassThrough) {
     EXPECT_EQ(NoticeText(bytes), "\r" + bytes);
 }
 
+TEST(NoticeText, ShownAsUtf8WithWindows1252ForOtherBytesAndNoNul) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"caf\xc3\xa9", "caf\xc3\xa9"},
+        {"caf\xe9 \x80", "caf\xc3\xa9 \xe2\x82\xac"},
+        {"a"s + '\0' + "b", "ab"},
+        {"\xe9"s + '\0', "\xc3\xa9"},
+    };
+    for (const auto& [text, shown] : cases) EXPECT_EQ(NoticeUtf8(text), shown) << text;
+}
+
 }  // namespace
 }  // namespace tess

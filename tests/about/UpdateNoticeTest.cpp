@@ -1,8 +1,10 @@
 #include <QApplication>
 #include <QFile>
 #include <QMessageBox>
+#include <QListView>
 #include <QPushButton>
 #include <QTest>
+#include <QScreen>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -194,30 +196,51 @@ TEST_F(UpdateNoticeTest, MemoryModeKeepsTheBodyAndPortOverridesTheAddress) {
     EXPECT_FALSE(QFile::exists(QStringLiteral("Default.htm")));
 }
 
-TEST_F(UpdateNoticeTest, RealMessageBoxesAreAnsweredWithOk) {
+// The real box: its caption whole, one OK button, the text as plain text,
+// and never taller than the screen, however long the notice.
+TEST_F(UpdateNoticeTest, RealInformationBoxFitsTheScreenAndIsAnsweredWithOk) {
     box.SetMessageBox(nullptr);
-    server.Answer(200, "a\r\n<b>b</b>");
-    QString title, text;
-    Qt::TextFormat format = Qt::AutoText;
-    int buttons = 0;
-    // The box opens once the answer has arrived; look for it until then.
-    QTimer answer;
-    QObject::connect(&answer, &QTimer::timeout, [&] {
-        auto* dialog = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (!dialog) return;
-        answer.stop();
-        title = dialog->windowTitle();
-        text = dialog->text();
-        format = dialog->textFormat();
-        buttons = static_cast<int>(dialog->buttons().size());
-        dialog->button(QMessageBox::Ok)->click();
-    });
-    answer.start(10);
-    box.Label9Click();
-    EXPECT_EQ(title, QStringLiteral("Information"));
-    EXPECT_EQ(text, QStringLiteral("\na\n<b>b</b>"));
-    EXPECT_EQ(format, Qt::PlainText);
-    EXPECT_EQ(buttons, 1);
+    const QByteArray manyLines = QByteArray("line\r\n").repeated(HttpClient::kDefaultBodyLimit / 6);
+    const QByteArray oneLine(HttpClient::kDefaultBodyLimit, 'x');
+    const std::pair<QByteArray, QString> cases[] = {
+        {"a\r\n<b>b</b>", "\na\n<b>b</b>"},
+        {manyLines, QString()},
+        {oneLine, QString()},
+    };
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    for (const auto& [body, expected] : cases) {
+        server.Answer(200, body);
+        QString title, text;
+        int buttons = 0;
+        QRect frame;
+        // The box opens once the answer has arrived; look for it until then.
+        QTimer answer;
+        QObject::connect(&answer, &QTimer::timeout, [&] {
+            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            if (!dialog) return;
+            answer.stop();
+            title = dialog->windowTitle();
+            if (auto* view = dialog->findChild<QListView*>()) {
+                QStringList rows;
+                for (int r = 0; r < view->model()->rowCount(); ++r)
+                    rows.append(view->model()->index(r, 0).data().toString());
+                text = rows.join(QLatin1Char('\n'));
+            }
+            const auto pushButtons = dialog->findChildren<QPushButton*>();
+            buttons = static_cast<int>(pushButtons.size());
+            frame = dialog->frameGeometry();
+            EXPECT_GE(dialog->width(),
+                      dialog->fontMetrics().horizontalAdvance(QStringLiteral("Information")) + 100);
+            if (!pushButtons.isEmpty()) pushButtons.front()->click();
+        });
+        answer.start(10);
+        box.Label9Click();
+        EXPECT_EQ(title, QStringLiteral("Information"));
+        if (!expected.isNull()) EXPECT_EQ(text, expected);
+        EXPECT_GE(text.size(), body.size() * 5 / 6);
+        EXPECT_EQ(buttons, 1);
+        EXPECT_LE(frame.height(), screen.height()) << body.size();
+    }
 }
 
 }  // namespace

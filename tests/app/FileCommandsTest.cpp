@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QAbstractFileIconProvider>
 #include <QFileDialog>
+#include <QFileInfo>
 
 #include "WindowTestSupport.h"
 #include "app/MainActions.h"
@@ -70,10 +72,14 @@ TEST_F(FileCommandsTest, CancelledDialogsChangeNothing) {
 
 TEST_F(FileCommandsTest, SaveDialogOffersTheLastFileName) {
     Save("first.sf");
+    // A name whose save failed is not offered again.
+    boxes.Queue({"OK"});
+    Save("no-such-folder/x.sf");
     Save("second.sf");
-    ASSERT_EQ(dialogs.lastNamesSeen.size(), 2u);
+    ASSERT_EQ(dialogs.lastNamesSeen.size(), 3u);
     EXPECT_EQ(dialogs.lastNamesSeen[0], "");
     EXPECT_EQ(dialogs.lastNamesSeen[1], TempPath("first.sf"));
+    EXPECT_EQ(dialogs.lastNamesSeen[2], TempPath("first.sf"));
 }
 
 TEST_F(FileCommandsTest, UnreadableFileIsReportedAndTheListKept) {
@@ -113,14 +119,17 @@ TEST_F(FileCommandsTest, FailedSaveKeepsTheOldFileAndSaysWhichAndWhy) {
 }
 
 TEST_F(FileCommandsTest, DialogsHaveTheirTitlesAndFilters) {
+    WriteBytes("picture", QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16));
     for (bool save : {true, false}) {
         std::unique_ptr<QFileDialog> d(MakeScenarioDialog(window.get(), save));
         EXPECT_EQ(d->windowTitle(), save ? "Save scenario" : "Open scenario");
-        EXPECT_EQ(d->nameFilters(), QStringList({"Scenario (*.sf)", "All (*.*)"}));
+        EXPECT_EQ(d->nameFilters(), QStringList({"Scenario (*.sf)", "All (*)"}));
+        // Types come from names, never from reading the file.
+        EXPECT_EQ(d->iconProvider()->type(QFileInfo(TempPath("picture"))), "File");
         EXPECT_EQ(d->selectedNameFilter(), "Scenario (*.sf)");
         if (save) {
             EXPECT_EQ(d->defaultSuffix(), "sf");
-            emit d->filterSelected("All (*.*)");
+            emit d->filterSelected("All (*)");
             EXPECT_EQ(d->defaultSuffix(), "");
             emit d->filterSelected("Scenario (*.sf)");
             EXPECT_EQ(d->defaultSuffix(), "sf");

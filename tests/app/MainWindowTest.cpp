@@ -7,7 +7,9 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QContextMenuEvent>
 #include <QElapsedTimer>
+#include <QStatusBar>
 #include <QTest>
 #include <functional>
 
@@ -15,6 +17,8 @@
 #include "app/ButtonBar.h"
 #include "app/MainActions.h"
 #include "app/ScenarioList.h"
+#include "about/AboutBox.h"
+#include "editor/ActionEditor.h"
 #include "playback/PlaybackEngine.h"
 
 using namespace tess;
@@ -132,8 +136,15 @@ TEST_F(MainWindowTest, RunPauseStopLookFromKeysButtonsAndMenu) {
 TEST_F(MainWindowTest, ButtonBarFlattensWhilePressedAndClicksOnlyOnRelease) {
     ButtonBar& bar = *window->Panel3;
     QPoint inside = bar.Image1->rect().center();
+    const QPoint picture = bar.Image1->pos();
     QTest::mousePress(bar.Image1, Qt::LeftButton, {}, inside);
     EXPECT_TRUE(bar.Flat());
+    // Flat: no line drawn round the bar, the pictures where they were.
+    const QImage look = bar.grab().toImage();
+    const QColor face = bar.palette().color(QPalette::Window);
+    for (const QPoint corner : {QPoint(0, 0), QPoint(look.width() - 1, look.height() - 1)})
+        EXPECT_EQ(look.pixelColor(corner), face) << corner.x();
+    EXPECT_EQ(bar.Image1->pos(), picture);
     QTest::mouseRelease(bar.Image1, Qt::LeftButton, {}, QPoint(-50, 5));
     EXPECT_FALSE(bar.Flat());
     EXPECT_FALSE(window->TimerEnabled());  // released outside: no run
@@ -161,6 +172,81 @@ TEST_F(MainWindowTest, SelectionRulesAsPlaybackRelies) {
     EXPECT_THROW(window->LineText(34), std::out_of_range);
     List().Model().Clear();
     EXPECT_EQ(window->CaretLine(), 0);
+}
+
+// A line looks selected exactly when it is: at start the caret line is not
+// selected and is not drawn so, and Delete takes what the user sees.
+TEST_F(MainWindowTest, CaretLineLooksSelectedOnlyWhenItIs) {
+    auto background = [&](int row) {
+        const QRect line = List().visualRect(List().Model().index(row));
+        return List().viewport()->grab().toImage().pixelColor(line.right() - 4, line.center().y());
+    };
+    const QColor plain = background(5);
+    ASSERT_EQ(List().SelectedCount(), 0);
+    EXPECT_EQ(List().CaretLine(), 0);
+    EXPECT_EQ(background(0), plain);
+    List().SetSelected(0, true);
+    EXPECT_NE(background(0), plain);
+    List().SetSelected(0, false);
+    EXPECT_EQ(background(0), plain);
+}
+
+// The pop-up menu acts on the selection the user made: a right click opens
+// it and leaves the selection and the caret; Shift+F10 and the Menu key open
+// it at the caret line.
+TEST_F(MainWindowTest, PopupMenuOpensOverTheSelectionAsItIs) {
+    QMenu& menu = *A().PopupMenu1;
+    const std::vector<std::pair<const char*, std::function<void()>>> openers = {
+        {"right click",
+         [&] {
+             // The press, then the menu request the system makes of it.
+             QWidget* view = List().viewport();
+             const QPoint at = List().visualRect(List().Model().index(6)).center();
+             QTest::mousePress(view, Qt::RightButton, {}, at);
+             QContextMenuEvent request(QContextMenuEvent::Mouse, at, view->mapToGlobal(at));
+             QApplication::sendEvent(view, &request);
+             QTest::mouseRelease(view, Qt::RightButton, {}, at);
+         }},
+        {"Shift+F10", [&] { PressKey(Qt::Key_F10, Qt::ShiftModifier); }},
+        {"Menu", [&] { PressKey(Qt::Key_Menu); }},
+    };
+    for (const auto& [how, open] : openers) {
+        SCOPED_TRACE(how);
+        Select({1, 4});
+        List().SetCaretLine(4);
+        open();
+        EXPECT_TRUE(menu.isVisible());
+        EXPECT_EQ(List().SelectionFlags(), [] {
+            std::vector<char> flags(34, 0);
+            flags[1] = flags[4] = 1;
+            return flags;
+        }());
+        EXPECT_EQ(List().CaretLine(), 4);
+        if (std::string(how) != "right click") {
+            const QRect caret = List().visualRect(List().Model().index(4));
+            EXPECT_EQ(menu.pos(), List().viewport()->mapToGlobal(caret.bottomLeft()));
+        }
+        menu.hide();
+    }
+}
+
+// The state panel's text stays whole at every allowed width; the position
+// panel gives way first, and never overlaps it.
+TEST_F(MainWindowTest, StatePanelStaysReadableAtEveryWidth) {
+    window->SetStateText(" Line 3. Error");
+    QLabel* position = window->StatusPanel0;
+    QLabel* state = window->StatusPanel1;
+    const int needed = state->fontMetrics().horizontalAdvance(state->text());
+    for (int width : {184, 230, 320, 500}) {
+        SCOPED_TRACE(width);
+        window->resize(width, 300);
+        QApplication::sendPostedEvents();
+        QApplication::processEvents();
+        EXPECT_GE(state->width(), needed);
+        EXPECT_LE(position->geometry().right(), state->geometry().left());
+        EXPECT_LE(state->geometry().right(), window->statusBar()->width());
+        if (width >= 500) EXPECT_EQ(position->width(), position->maximumWidth());
+    }
 }
 
 TEST_F(MainWindowTest, SampleScenarioRunsIntoTheSink) {
@@ -336,6 +422,46 @@ TEST_F(MainWindowTest, CloseSequence) {
     window->MarkModified();
     boxes.Queue({"&No"});
     EXPECT_TRUE(window->close());
+}
+
+TEST_F(MainWindowTest, ClosingWhileTheEditorIsOpenAsksOnce) {
+    // As the program runs: an accepted close ends the application, whose
+    // end closes the editor too.
+    ActionEditor editor(*window);
+    QObject::connect(window.get(), &MainWindow::Closed, &App(), &QApplication::quit,
+                     Qt::QueuedConnection);
+    editor.ShowEditor();
+    window->MarkModified();
+    boxes.Queue({"&No"});
+    QTimer::singleShot(0, window.get(), [&] { window->close(); });
+    // A second prompt would stay unanswered: the loop is ended after a while.
+    QTimer guard;
+    guard.setSingleShot(true);
+    QObject::connect(&guard, &QTimer::timeout, [] { QApplication::exit(1); });
+    guard.start(5000);
+    EXPECT_EQ(App().exec(), 0);
+    EXPECT_EQ(boxes.seen.size(), 1u);
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_FALSE(editor.isVisible());
+}
+
+TEST_F(MainWindowTest, EveryShowingCommandRestoresAMinimizedWindow) {
+    ActionEditor editor(*window);
+    AboutBox about(sink, window.get());
+    window->SetAboutHandler([&] { about.ShowAbout(); });
+    window->SetAddActionHandler([&] { editor.ShowEditor(); });
+    const std::vector<std::pair<QWidget*, std::function<void()>>> cases = {
+        {&editor, [&] { PressKey(Qt::Key_Insert); }},
+        {&about, [&] { A().About1->trigger(); }},
+        {window.get(), [&] { editor.Button2()->click(); }},  // the editor's Cancel
+    };
+    for (const auto& [shown, command] : cases) {
+        shown->show();
+        shown->setWindowState(Qt::WindowMinimized);
+        command();
+        EXPECT_FALSE(shown->windowState() & Qt::WindowMinimized) << shown->windowTitle().toStdString();
+        EXPECT_TRUE(shown->isVisible());
+    }
 }
 
 TEST_F(MainWindowTest, PlaybackGoesOnWhileAModalBoxIsOpen) {

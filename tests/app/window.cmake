@@ -12,7 +12,7 @@ tess_add_test(tess_window_test
     ${CMAKE_CURRENT_LIST_DIR}/FileCommandsTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PlaybackTimerTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/FaultTest.cpp
-  LIBS tess_window_test_support
+  LIBS tess_window_test_support tess_editor tess_about
   ENV QT_QPA_PLATFORM=offscreen)
 
 tess_add_test(tess_window_start_test
@@ -20,3 +20,15 @@ tess_add_test(tess_window_start_test
 target_compile_definitions(tess_window_start_test PRIVATE
   TESSALINE_PROGRAM="$<TARGET_FILE:tessaline>")
 add_dependencies(tess_window_start_test tessaline)
+
+# The windows under a real window manager (Xvfb and openbox).
+get_property(desktop_is_x11 GLOBAL PROPERTY TESS_DESKTOP_IS_X11)
+if(desktop_is_x11)
+  tess_add_test(tess_frame_test
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/FrameTest.cpp
+            ${PROJECT_SOURCE_DIR}/tests/platform/x11/XTestServer.cpp
+    LIBS tess_desktop tess_script)
+  target_include_directories(tess_frame_test PRIVATE ${PROJECT_SOURCE_DIR}/tests/platform/x11)
+  target_compile_definitions(tess_frame_test PRIVATE TESSALINE_PROGRAM="$<TARGET_FILE:tessaline>")
+  add_dependencies(tess_frame_test tessaline)
+endif()

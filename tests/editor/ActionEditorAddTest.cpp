@@ -136,9 +136,9 @@ TEST_F(EditorAddTest, StayOnTopKeepsTheEditorOpenAndFilled) {
     Type(editor->Edit1(), "10");
     ClickAdd();
     EXPECT_EQ(Focus(), editor->Edit1());
-    Type(editor->Edit1(), "0");
+    Type(editor->Edit1(), "20");  // the field's text was selected: typing replaces it
     ClickAdd();
-    EXPECT_EQ(host.lines, QStringList({"a", "Interval 100"}));
+    EXPECT_EQ(host.lines, QStringList({"a", "Interval 20"}));
     EXPECT_TRUE(editor->IsEditMode());
 }
 

@@ -5,6 +5,8 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include <QStyleOptionButton>
+
 #include "EditorTestSupport.h"
 #include "editor/EditorWords.h"
 
@@ -198,9 +200,17 @@ TEST_F(EditorEnterTest, EnterInAListMovesToTheFieldOrTheActionButton) {
     Pick(editor->ComboBox1(), "Stop ");
     Enter(editor->ComboBox1());
     EXPECT_EQ(Focus(), editor->Button1());
+    // The button shows where the focus went, as after Tab.
+    QStyleOptionButton look;
+    look.initFrom(editor->Button1());
+    EXPECT_TRUE(look.state & QStyle::State_HasFocus);
+    EXPECT_TRUE(look.state & QStyle::State_KeyboardFocusChange);
+    // The field's text is selected, so typing replaces it.
+    editor->Edit1()->setText("118,141");
     Pick(editor->ComboBox1(), "CurPos ");
     Enter(editor->ComboBox1());
     EXPECT_EQ(Focus(), editor->Edit1());
+    EXPECT_EQ(editor->Edit1()->selectedText(), "118,141");
     Pick(editor->ComboBox2(), "Load ");
     Enter(editor->ComboBox2());
     EXPECT_EQ(Focus(), editor->Edit1());

@@ -9,6 +9,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
+
+#include "platform/DesktopLost.h"
 
 #include "platform/wayland/fake-input-client.h"
 #include "platform/wayland/virtual-keyboard-unstable-v1-client.h"
@@ -238,7 +241,10 @@ void Globals::ReadPending() {
 
 void Globals::Lost() {
     std::string line = std::string(program_invocation_short_name) +
-                       ": lost the connection to the Wayland compositor at \"" + name_ + "\"\n";
+                       ": lost the connection to the Wayland compositor at \"" + name_ + "\"";
+    // The program keeps what would be lost (a modified scenario) first.
+    if (DesktopLostHook hook = std::exchange(DesktopLostHookSlot(), nullptr)) line += hook();
+    line += "\n";
     std::fflush(stdout);
     [[maybe_unused]] ssize_t n = ::write(STDERR_FILENO, line.data(), line.size());
     // Same status as a lost X server; nothing is released, the compositor

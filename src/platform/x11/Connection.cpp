@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/DesktopLost.h"
 #include "platform/desktop/Backends.h"
 #include "platform/x11/ErrorTrap.h"
 #include "platform/x11/X11Sink.h"
@@ -41,6 +42,7 @@ int OnServerLost(Display* display) {
     std::string line = std::string(program_invocation_short_name) +
                        ": lost the connection to the X server";
     if (display && DisplayString(display)) line += std::string(" at \"") + DisplayString(display) + "\"";
+    if (DesktopLostHook hook = std::exchange(DesktopLostHookSlot(), nullptr)) line += hook();
     line += "\n";
     std::fflush(stdout);
     [[maybe_unused]] ssize_t n = ::write(STDERR_FILENO, line.data(), line.size());

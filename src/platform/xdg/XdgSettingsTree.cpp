@@ -116,6 +116,13 @@ SettingsStatus XdgSettingsTree::Save() {
         std::remove(temp.c_str());
         return SettingsStatus::WriteFailed;
     }
+    // The new name lives in the folder: flushed too, so that a power loss
+    // does not bring the old file back, or none at all.
+    if (int dirFd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        dirFd >= 0) {
+        fsync(dirFd);
+        ::close(dirFd);
+    }
     state_ = FileState::Read;
     return SettingsStatus::Ok;
 }

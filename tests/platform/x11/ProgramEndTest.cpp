@@ -153,6 +153,34 @@ TEST_F(WindowEndTest, WindowProgramEndsWithOneLineAndStatusOneWhenTheServerGoes)
     ExpectEndWithOneLineWhenTheServerGoes(pid);
 }
 
+TEST_F(WindowEndTest, ModifiedScenarioIsKeptWhenTheServerGoes) {
+    const pid_t pid = Start({TESS_WINDOW_PATH});
+    // Deletes the first line ("Delete this action?" answered with Enter).
+    ASSERT_TRUE(KeysToWindow({"Home", "Delete"}));
+    ASSERT_EQ(WaitForProgram(StartProgram({"timeout", "20", "xdotool", "search", "--sync",
+                                           "--onlyvisible", "--name", "^Confirm$"})),
+              0);
+    ASSERT_EQ(WaitForProgram(StartProgram({"xdotool", "key", "Return"})), 0);
+    bool boxGone = false;
+    for (int i = 0; i < 1000 && !boxGone; ++i) {
+        boxGone = WaitForProgram(StartProgram({"xdotool", "search", "--onlyvisible", "--name",
+                                               "^Confirm$"})) != 0;
+        if (!boxGone) std::this_thread::sleep_for(20ms);
+    }
+    ASSERT_TRUE(boxGone);
+    ExpectEndWithOneLineWhenTheServerGoes(pid);
+    const auto lines = OutputLines();
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_NE(lines[0].find("kept in"), std::string::npos) << lines[0];
+    const fs::path kept = dir_ / "data" / "tessaline-0003";
+    ASSERT_TRUE(fs::exists(kept));
+    ASSERT_EQ(std::distance(fs::directory_iterator(kept), {}), 1);
+    std::ifstream in(fs::directory_iterator(kept)->path());
+    int count = 0;
+    for (std::string line; std::getline(in, line);) ++count;
+    EXPECT_GE(count, 33);  // the sample, less what the Delete took
+}
+
 TEST_F(WindowEndTest, SigtermEndsTheWindowProgramAndReleasesWhatPlaybackHolds) {
     auto client = std::make_unique<WatchingClient>(server.name());
     const pid_t pid = Start({TESS_WINDOW_PATH});
