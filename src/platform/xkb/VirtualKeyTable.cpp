@@ -1,5 +1,9 @@
 #include "platform/xkb/VirtualKeyTable.h"
 
+#include <algorithm>
+
+#include "platform/xkb/KeymapIndex.h"
+
 namespace tess::xkb {
 namespace {
 
@@ -110,5 +114,83 @@ const char* DigitPosition(uint8_t vk) {
 }
 
 std::span<const PunctuationKey> PunctuationKeys() { return kPunctuation; }
+
+// Gives every virtual-key code its key on the active layout, in the order
+// the header of KeymapIndex describes.
+void KeymapIndex::AssignVirtualKeys() {
+    auto claimed = [this](xkb_keycode_t kc) { return keycodeToVk_[kc - minKeycode_] != 0; };
+    auto assign = [this](uint8_t vk, xkb_keycode_t kc) {
+        if (!kc || vkToKeycode_[vk]) return;
+        vkToKeycode_[vk] = kc;
+        if (!keycodeToVk_[kc - minKeycode_]) keycodeToVk_[kc - minKeycode_] = vk;
+    };
+    // An unclaimed key whose given level types ch.
+    auto typing = [&](char32_t ch, size_t level) -> xkb_keycode_t {
+        for (size_t i = 0; i < keys_.size(); ++i) {
+            const auto& levels = keys_[i].levels;
+            const xkb_keycode_t kc = static_cast<xkb_keycode_t>(minKeycode_ + i);
+            if (level < levels.size() && levels[level].reachable && !claimed(kc) &&
+                CharForKeysym(levels[level].keysym) == ch)
+                return kc;
+        }
+        return 0;
+    };
+
+    for (const FixedKey& key : FixedKeys()) {
+        xkb_keycode_t kc = key.first ? FindKeysym(key.first, false) : 0;
+        if (!kc && key.second) kc = FindKeysym(key.second, false);
+        if (!kc) {
+            kc = ByName(key.position);
+            if (!kc && key.vk == 93) kc = ByName("MENU");
+        }
+        if (!kc && key.first) kc = FindKeysym(key.first, true);
+        assign(key.vk, kc);
+    }
+    for (uint8_t vk = 'A'; vk <= 'Z'; ++vk) {
+        xkb_keycode_t kc = typing(U'a' + (vk - 'A'), 0);
+        if (!kc) kc = typing(vk, 1);
+        assign(vk, kc);
+    }
+    for (uint8_t vk = 'A'; vk <= 'Z'; ++vk) {
+        const xkb_keycode_t kc = ByName(LetterPosition(vk));
+        if (kc && !claimed(kc)) assign(vk, kc);
+    }
+    for (uint8_t vk = '0'; vk <= '9'; ++vk) {
+        const xkb_keycode_t kc = ByName(DigitPosition(vk));
+        if (kc && !claimed(kc)) assign(vk, kc);
+    }
+    // Punctuation: the codes named after their character first, unshifted
+    // before shifted; then the US positions; then whatever is left.
+    const auto punctuation = PunctuationKeys();
+    const auto named = punctuation.first(4);
+    const auto others = punctuation.subspan(4);
+    for (auto group : {named, others}) {
+        for (size_t level = 0; level < 2; ++level) {
+            for (const PunctuationKey& key : group) {
+                for (char32_t ch : key.chars) {
+                    if (ch && !vkToKeycode_[key.vk]) assign(key.vk, typing(ch, level));
+                }
+            }
+        }
+    }
+    for (const PunctuationKey& key : punctuation) {
+        const xkb_keycode_t kc = ByName(key.position);
+        if (kc && !claimed(kc)) assign(key.vk, kc);
+    }
+    if (!vkToKeycode_[220]) {
+        const xkb_keycode_t kc = ByName("AC12");
+        if (kc && !claimed(kc)) assign(220, kc);
+    }
+    std::vector<xkb_keycode_t> leftover;
+    for (const PunctuationKey& key : punctuation) {
+        const xkb_keycode_t kc = ByName(key.position);
+        if (kc && !claimed(kc) && std::find(leftover.begin(), leftover.end(), kc) == leftover.end())
+            leftover.push_back(kc);
+    }
+    auto next = leftover.begin();
+    for (const PunctuationKey& key : punctuation) {
+        if (next != leftover.end() && !vkToKeycode_[key.vk]) assign(key.vk, *next++);
+    }
+}
 
 }  // namespace tess::xkb
