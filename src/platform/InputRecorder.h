@@ -49,6 +49,9 @@ public:
     virtual void Stop() = 0;
     // Top-level windows of this program: input inside them is not recorded.
     virtual void IgnoreWindows(const std::vector<uint64_t>& windows) = 0;
+    // One line to show the user after Start (the stop key is taken by
+    // another program, for instance), or empty.
+    virtual std::string Warning() const { return {}; }
 };
 
 // The recorder for this system's desktop, or nullptr with a one-line reason
