@@ -23,6 +23,7 @@ namespace {
 // Categories of the recorded stream's replies.
 constexpr uint8_t kFromServer = 0;
 constexpr uint8_t kFromClient = 1;
+constexpr uint8_t kStartOfData = 4;
 constexpr uint8_t kEndOfData = 5;
 constexpr uint8_t kChangeKeyboardMapping = 100;
 
@@ -136,8 +137,21 @@ bool X11Recorder::Start(EventHandler onEvent, StopHandler onStopKey, std::string
         error = "the X server refused to record";
         return false;
     }
-    enableSequence_ = xcb_record_enable_context(data_, context_).sequence;
-    xcb_flush(data_);
+    // The first reply says that recording has begun: whatever happens
+    // after Start returns is in the stream.
+    const xcb_record_enable_context_cookie_t cookie = xcb_record_enable_context(data_, context_);
+    enableSequence_ = cookie.sequence;
+    auto* first = xcb_record_enable_context_reply(data_, cookie, nullptr);
+    const bool begun = first && first->category == kStartOfData;
+    free(first);
+    if (!begun) {
+        xcb_record_free_context(controlXcb_, context_);
+        UngrabStopKeys();
+        ::close(wake_[0]);
+        ::close(wake_[1]);
+        error = "the X server did not start recording";
+        return false;
+    }
     RefreshIgnoredAreas();
     started_ = true;
     thread_ = std::thread([this] { Run(); });
@@ -368,7 +382,10 @@ void X11Recorder::HandleEvent(const uint8_t* wire) {
     const int rootY = static_cast<int16_t>(Get16(wire + 22));
     // Presses in this program's own windows are left out; the composer
     // leaves out releases whose press it never saw.
-    if (type == XCB_BUTTON_PRESS && InIgnoredWindow(rootX, rootY)) return;
+    if (type == XCB_BUTTON_PRESS) {
+        if (areasStale_.exchange(false)) RefreshIgnoredAreas();
+        if (InIgnoredWindow(rootX, rootY)) return;
+    }
     if (type == XCB_KEY_PRESS && FocusInIgnoredWindow()) return;
     InputEvent event;
     event.time = Get32(wire + 4);
