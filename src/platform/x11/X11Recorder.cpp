@@ -211,8 +211,9 @@ void X11Recorder::UngrabStopKeys() {
 
 void X11Recorder::RoundTrip() {
     // The server hands recorded events over in batches; a request from
-    // another client makes it flush them.
-    XSync(control_, False);
+    // another client makes it flush them. No reply is needed for that.
+    XNoOp(control_);
+    XFlush(control_);
     const auto now = std::chrono::steady_clock::now();
     if (areasStale_.exchange(false) || now - areasRead_ >= std::chrono::milliseconds(100)) {
         bool any = false;
