@@ -12,10 +12,12 @@
 #include "app/MainWindow.h"
 #include "app/MessageBoxes.h"
 #include "app/PlacementStore.h"
+#include "app/RecordCommand.h"
 #include "editor/ActionEditor.h"
 #include "editor/CursorTracker.h"
 #include "editor/EditAction.h"
 #include "platform/DesktopSink.h"
+#include "platform/InputRecorder.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -91,6 +93,7 @@ int main(int argc, char** argv) {
     window.SetAboutHandler([&] { about.ShowAbout(); });
     window.SetAddActionHandler([&] { editor.ShowEditor(); });
     window.SetEditActionHandler([&] { tess::Editaction1Click(window, editor); });
+    new tess::RecordCommand(window, tess::CreateInputRecorder);  // owned by the window
 
     // A signal ends the program without prompts; playback's held keys and
     // buttons are released below like at any other end.

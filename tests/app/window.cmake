@@ -12,6 +12,7 @@ tess_add_test(tess_window_test
     ${CMAKE_CURRENT_LIST_DIR}/FileCommandsTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PlaybackTimerTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/FaultTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/RecordCommandTest.cpp
   LIBS tess_window_test_support
   ENV QT_QPA_PLATFORM=offscreen)
 
