@@ -4,6 +4,7 @@
 // produces. Every effect on the rest of the system passes through here.
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace tess {
 
@@ -51,6 +52,9 @@ public:
                                const std::string& directory, int showMode) = 0;
     // Types one character that VkKeyScanA cannot map.
     virtual void SendUnicodeChar(char32_t ch) = 0;
+    // Announces the characters SendUnicodeChar will be given next, in order,
+    // so that the sink can prepare for all of them at once. A hint only.
+    virtual void WillSendUnicodeChars(std::u32string_view /*chars*/) {}
     // Hands everything sent so far to the system; called at the end of a tick.
     virtual void Flush() {}
 };

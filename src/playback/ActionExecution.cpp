@@ -1,6 +1,7 @@
 #include "playback/ActionExecution.h"
 
 #include <string>
+#include <vector>
 
 #include "script/ActionLine.h"
 #include "script/Utf8.h"
@@ -12,6 +13,9 @@ namespace {
 constexpr uint8_t kVkShift = 16;
 constexpr uint8_t kVkControl = 17;
 constexpr uint8_t kVkMenu = 18;  // Alt
+constexpr uint8_t kVkLShift = 160;    // then 161, the right one
+constexpr uint8_t kVkLControl = 162;  // then 163
+constexpr uint8_t kVkLMenu = 164;     // then 165
 
 void PerformCurPos(std::string_view line, ActionContext& c) {
     const std::size_t comma = line.find(',');
@@ -31,28 +35,45 @@ void PerformInterval(std::string_view line, ActionContext& c) {
     c.engine.IntervalLine(static_cast<uint32_t>(EvaluateNumberField(field, c.random)));
 }
 
+// Whether the scenario holds a modifier down through "KeyDown", in its
+// generic, left or right form.
+bool ModifierHeld(const HeldInput& held, uint8_t generic, uint8_t left) {
+    return held.KeyHeld(generic) || held.KeyHeld(left) || held.KeyHeld(static_cast<uint8_t>(left + 1));
+}
+
 }  // namespace
 
 void WriteText(std::string_view text, InputSink& sink, HeldInput& held) {
-    std::size_t pos = 0;
-    while (pos < text.size()) {
-        const char32_t ch = NextCodePoint(text, pos);
-        const int16_t scan = sink.VkKeyScanA(ch);
-        if (scan == -1) {
-            sink.SendUnicodeChar(ch);
+    std::u32string chars;
+    std::vector<int16_t> scans;
+    std::u32string offLayout;
+    for (std::size_t pos = 0; pos < text.size();) {
+        chars += NextCodePoint(text, pos);
+        scans.push_back(sink.VkKeyScanA(chars.back()));
+        if (scans.back() == -1) offLayout += chars.back();
+    }
+    if (!offLayout.empty()) sink.WillSendUnicodeChars(offLayout);
+    // A modifier the scenario holds stays as it is: the characters are
+    // typed with it held, and the text neither presses nor releases it.
+    const bool shiftHeld = ModifierHeld(held, kVkShift, kVkLShift);
+    const bool ctrlHeld = ModifierHeld(held, kVkControl, kVkLControl);
+    const bool altHeld = ModifierHeld(held, kVkMenu, kVkLMenu);
+    for (std::size_t i = 0; i < chars.size(); ++i) {
+        if (scans[i] == -1) {
+            sink.SendUnicodeChar(chars[i]);
             continue;
         }
-        const auto vk = static_cast<uint8_t>(scan & 0xFF);
-        const int shiftState = (scan >> 8) & 0xFF;
+        const auto vk = static_cast<uint8_t>(scans[i] & 0xFF);
+        const int shiftState = (scans[i] >> 8) & 0xFF;
         uint8_t modifiers[3];
         int count = 0;
-        if (shiftState & kShiftStateShift) modifiers[count++] = kVkShift;
-        if (shiftState & kShiftStateCtrl) modifiers[count++] = kVkControl;
-        if (shiftState & kShiftStateAlt) modifiers[count++] = kVkMenu;
-        for (int i = 0; i < count; ++i) held.Key(sink, modifiers[i], false);
+        if ((shiftState & kShiftStateShift) && !shiftHeld) modifiers[count++] = kVkShift;
+        if ((shiftState & kShiftStateCtrl) && !ctrlHeld) modifiers[count++] = kVkControl;
+        if ((shiftState & kShiftStateAlt) && !altHeld) modifiers[count++] = kVkMenu;
+        for (int m = 0; m < count; ++m) held.Key(sink, modifiers[m], false);
         held.Key(sink, vk, false);
         held.Key(sink, vk, true);
-        for (int i = count - 1; i >= 0; --i) held.Key(sink, modifiers[i], true);
+        for (int m = count - 1; m >= 0; --m) held.Key(sink, modifiers[m], true);
     }
 }
 

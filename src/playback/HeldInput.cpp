@@ -23,6 +23,10 @@ void HeldInput::Free(Held item) {
     std::erase_if(held_, [&](const Held& h) { return h.mouse == item.mouse && h.code == item.code; });
 }
 
+bool HeldInput::KeyHeld(uint8_t vk) const {
+    return std::any_of(held_.begin(), held_.end(), [vk](const Held& h) { return !h.mouse && h.code == vk; });
+}
+
 void HeldInput::Key(InputSink& sink, uint8_t vk, bool up) {
     sink.keybd_event(vk, 0, up ? KEYEVENTF_KEYUP : 0, 0);
     if (up) {

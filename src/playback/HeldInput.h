@@ -18,6 +18,8 @@ public:
     // Releases everything still held, most recently pressed first.
     void ReleaseAll(InputSink& sink);
     bool Empty() const { return held_.empty(); }
+    // Whether the key is held down (pressed and not yet released).
+    bool KeyHeld(uint8_t vk) const;
 
 private:
     struct Held {

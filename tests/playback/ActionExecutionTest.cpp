@@ -148,6 +148,27 @@ TEST_F(PerformTest, WriteTypesEachCharacterWithItsShiftState) {
     EXPECT_TRUE(held.Empty());
 }
 
+// A modifier the scenario holds is neither pressed nor released by the
+// text: the characters are typed with it held.
+TEST_F(PerformTest, WriteLeavesModifiersTheScenarioHoldsAsTheyAre) {
+    const struct {
+        std::vector<std::string> lines;
+        const char* keys;
+    } cases[] = {
+        {{"KeyDown #16", "Write A", "Write b", "KeyUp #16"}, "16d 65d 65u 66d 66u 16u"},
+        {{"KeyDown #161", "Write Ab!", "KeyUp #161"}, "161d 65d 65u 66d 66u 49d 49u 161u"},
+        {{"KeyDown #17", "Write A", "KeyUp #17"}, "17d 16d 65d 65u 16u 17u"},
+        {{"KeyDown #164", "Write a", "KeyUp #164"}, "164d 65d 65u 164u"},
+        {{"KeyDown #16", "KeyUp #16", "Write A"}, "16d 16u 16d 65d 65u 16u"},
+    };
+    for (const auto& c : cases) {
+        sink.calls.clear();
+        for (const auto& line : c.lines) Perform(line);
+        EXPECT_EQ(Keys(), c.keys) << c.lines[1];
+        EXPECT_TRUE(held.Empty());
+    }
+}
+
 TEST_F(PerformTest, WriteSendsCharactersWithoutAKeyAsUnicode) {
     Perform("Write \xC3\xA9\xE2\x82\xAC" "a");
     EXPECT_EQ(Keys(), "U+233 U+8364 65d 65u");

@@ -10,8 +10,9 @@
 
 namespace tess {
 
-// The fixed US English layout for the printable ASCII characters 32 to 126;
-// every other character maps to -1.
+// The fixed US English layout for the printable ASCII characters 32 to 126
+// and Backspace, Tab, Enter and Escape (8, 9, 13, 27); every other character
+// maps to -1.
 int16_t UsLayoutVkKeyScan(char32_t ch);
 
 struct SinkCall {

@@ -28,6 +28,8 @@ struct Table {
     Table() {
         for (auto& c : codes) c = -1;
         codes[static_cast<int>(' ')] = 32;
+        // Backspace, Tab, Enter and Escape have keys of their own.
+        for (int c : {8, 9, 13, 27}) codes[c] = static_cast<int16_t>(c);
         for (char c = 'a'; c <= 'z'; ++c) codes[static_cast<int>(c)] = static_cast<int16_t>(c - 'a' + 65);
         for (char c = 'A'; c <= 'Z'; ++c) codes[static_cast<int>(c)] = static_cast<int16_t>((c - 'A' + 65) | kShift);
         for (const Pair& p : kKeys) {
@@ -41,7 +43,7 @@ struct Table {
 
 int16_t UsLayoutVkKeyScan(char32_t ch) {
     static const Table table;
-    if (ch < 32 || ch > 126) return -1;
+    if (ch > 126) return -1;
     return table.codes[ch];
 }
 

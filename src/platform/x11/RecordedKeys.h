@@ -1,17 +1,21 @@
 #pragma once
 // What a recorded key event typed: the keyboard layout read with
-// libxkbcommon, plus the core keymap changes seen in the recorded stream,
-// applied in the order they happened (a program that borrows a keycode
-// for one character maps it, presses it and maps it back within
-// milliseconds; reading the server's keymap afterwards would lose it).
+// libxkbcommon (virtual-key numbers from the shared keymap index), plus the
+// core keymap changes seen in the recorded stream, applied in the order
+// they happened (a program that borrows a keycode for one character maps
+// it, presses it and maps it back within milliseconds; reading the
+// server's keymap afterwards would lose it).
 #include <xcb/xcb.h>
 #include <xkbcommon/xkbcommon.h>
 
 #include <array>
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "platform/xkb/KeymapIndex.h"
 
 namespace tess::x11 {
 
@@ -35,17 +39,16 @@ public:
     void ChangeMapping(uint8_t first, int perKeycode, int count, const uint32_t* keysyms);
     // A key event's keycode and core state (modifiers, and the group in
     // bits 13 and 14).
-    TranslatedKey Translate(uint8_t keycode, uint16_t state) const;
-    // The keycode that types `keysym` with no modifier, 0 for none.
-    uint8_t KeycodeFor(xkb_keysym_t keysym) const;
+    TranslatedKey Translate(uint8_t keycode, uint16_t state);
 
 private:
-    uint8_t VirtualKey(uint8_t keycode, xkb_keysym_t levelOne) const;
+    uint8_t VirtualKey(uint8_t keycode, xkb_layout_index_t group);
 
     xkb_context* context_ = nullptr;
     xkb_keymap* keymap_ = nullptr;
     xkb_state* state_ = nullptr;
-    xkb_keymap* usKeymap_ = nullptr;  // for keys at their US position
+    // The keymap indexed for each group, made when first needed.
+    std::array<std::unique_ptr<xkb::KeymapIndex>, 4> indexes_;
     // Keycodes remapped through the core protocol, with their keysyms.
     std::map<uint8_t, std::vector<uint32_t>> changed_;
 };

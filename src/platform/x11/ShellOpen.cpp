@@ -2,15 +2,15 @@
 
 #include <fcntl.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cctype>
+#include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <filesystem>
 #include <system_error>
-#include <thread>
 
 extern char** environ;
 
@@ -38,6 +38,22 @@ bool HasScheme(const std::string& text) {
     return !dotted && !portFollows;
 }
 
+// The handler's full path, looked up before forking: the child only calls
+// what is safe after fork() in a program with threads.
+std::string FindProgram(const std::string& name) {
+    const char* path = std::getenv("PATH");
+    std::string dirs = path && *path ? path : "/usr/local/bin:/usr/bin:/bin";
+    size_t start = 0;
+    while (start <= dirs.size()) {
+        const size_t end = std::min(dirs.find(':', start), dirs.size());
+        const std::string dir = end > start ? dirs.substr(start, end - start) : ".";
+        const std::string candidate = dir + "/" + name;
+        if (::access(candidate.c_str(), X_OK) == 0) return candidate;
+        start = end + 1;
+    }
+    return {};
+}
+
 }  // namespace
 
 std::string ShellOpenTarget(const std::string& text, const std::string& directory) {
@@ -45,48 +61,52 @@ std::string ShellOpenTarget(const std::string& text, const std::string& director
     std::error_code ec;
     fs::path base = directory.empty() ? fs::current_path(ec) : fs::absolute(directory, ec);
     const fs::path path = fs::path(text).is_absolute() ? fs::path(text) : base / text;
-    if (text.front() == '/' || (!ec && fs::exists(path, ec)))
-        return path.lexically_normal().string();
+    if (!ec && fs::exists(path, ec)) return path.lexically_normal().string();
     if (HasScheme(text)) return text;
-    return "http://" + text;
+    if (text.starts_with("www.") || text.starts_with("ftp.")) return "http://" + text;
+    return {};
 }
 
 void ShellOpen(const std::string& text, const std::string& directory) {
     std::string target = ShellOpenTarget(text, directory);
     if (target.empty()) return;
-
-    posix_spawn_file_actions_t files;
-    posix_spawn_file_actions_init(&files);
-    posix_spawn_file_actions_addopen(&files, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&files, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&files, 2, "/dev/null", O_WRONLY, 0);
+    std::string program = FindProgram("xdg-open");
+    if (program.empty()) return;
+    char name[] = "xdg-open";
+    char* argv[] = {name, target.data(), nullptr};
+    const int devNull = ::open("/dev/null", O_RDWR | O_CLOEXEC);
+    if (devNull < 0) return;
 
     // The handler starts a program of its own that should outlive us and not
-    // share our Ctrl+C: its own process group, default signal handling.
-    posix_spawnattr_t attr;
-    posix_spawnattr_init(&attr);
-    sigset_t none, defaults;
-    sigemptyset(&none);
-    sigemptyset(&defaults);
-    for (int sig : {SIGINT, SIGTERM, SIGQUIT, SIGHUP, SIGPIPE, SIGCHLD}) sigaddset(&defaults, sig);
-    posix_spawnattr_setsigmask(&attr, &none);
-    posix_spawnattr_setsigdefault(&attr, &defaults);
-    posix_spawnattr_setpgroup(&attr, 0);
-    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK |
-                                        POSIX_SPAWN_SETSIGDEF);
-
-    char program[] = "xdg-open";
-    char* argv[] = {program, target.data(), nullptr};
-    pid_t pid = 0;
-    const int rc = posix_spawnp(&pid, program, &files, &attr, argv, environ);
-    posix_spawnattr_destroy(&attr);
-    posix_spawn_file_actions_destroy(&files);
-    if (rc != 0) return;
-    std::thread([pid] {
-        int status = 0;
-        while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    // share our Ctrl+C: it runs as a grandchild in its own process group,
+    // with the default signal handling, and is never ours to reap. Our
+    // handlers must not run in the children: every signal waits meanwhile.
+    sigset_t all, previous;
+    sigfillset(&all);
+    pthread_sigmask(SIG_SETMASK, &all, &previous);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::fork() == 0) {
+            ::setpgid(0, 0);
+            struct sigaction defaults {};
+            defaults.sa_handler = SIG_DFL;
+            for (int sig = 1; sig < NSIG; ++sig) ::sigaction(sig, &defaults, nullptr);
+            ::dup2(devNull, 0);
+            ::dup2(devNull, 1);
+            ::dup2(devNull, 2);
+            sigset_t none;
+            sigemptyset(&none);
+            ::sigprocmask(SIG_SETMASK, &none, nullptr);
+            ::execve(program.c_str(), argv, environ);
         }
-    }).detach();
+        ::_exit(0);
+    }
+    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+    ::close(devNull);
+    if (child < 0) return;
+    // The middle process ends at once, so this wait is short.
+    while (::waitpid(child, nullptr, 0) < 0 && errno == EINTR) {
+    }
 }
 
 }  // namespace tess::x11

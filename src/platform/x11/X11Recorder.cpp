@@ -16,6 +16,7 @@
 #include <cstring>
 
 #include "platform/x11/ErrorTrap.h"
+#include "platform/x11/PrimaryMonitor.h"
 
 namespace tess::x11 {
 namespace {
@@ -36,20 +37,6 @@ uint32_t Get32(const uint8_t* p) {
     uint32_t v;
     std::memcpy(&v, p, 4);
     return v;
-}
-
-// The primary monitor's top-left, where screen points start.
-ScreenPoint PrimaryOrigin(Display* display, Window root) {
-    int event = 0, error = 0;
-    if (!XRRQueryExtension(display, &event, &error)) return {};
-    int count = 0;
-    XRRMonitorInfo* monitors = XRRGetMonitors(display, root, True, &count);
-    ScreenPoint origin;
-    for (int i = 0; i < count; ++i) {
-        if (monitors[i].primary) origin = ScreenPoint{monitors[i].x, monitors[i].y};
-    }
-    if (monitors) XRRFreeMonitors(monitors);
-    return origin;
 }
 
 unsigned ModifiersOf(uint16_t state) {
@@ -115,7 +102,9 @@ bool X11Recorder::Start(EventHandler onEvent, StopHandler onStopKey, std::string
         xkbEventType_ = eventBase + XkbEventCode;
         XkbSelectEvents(control_, XkbUseCoreKbd, XkbNewKeyboardNotifyMask, XkbNewKeyboardNotifyMask);
     }
-    origin_ = PrimaryOrigin(control_, root_);
+    int rrEvent = 0, rrError = 0, rrMajor = 0, rrMinor = 0;
+    const bool randr = XRRQueryExtension(control_, &rrEvent, &rrError) && XRRQueryVersion(control_, &rrMajor, &rrMinor);
+    origin_ = PrimaryMonitorOrigin(control_, root_, randr ? rrMajor * 100 + rrMinor : 0);
     onEvent_ = std::move(onEvent);
     onStop_ = std::move(onStopKey);
     stopKeyDown_ = 0;

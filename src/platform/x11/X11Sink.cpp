@@ -5,16 +5,17 @@
 #include <X11/extensions/Xrandr.h>
 
 #include <algorithm>
-#include <thread>
 
 #include "platform/x11/ErrorTrap.h"
+#include "platform/x11/PrimaryMonitor.h"
 #include "platform/x11/ShellOpen.h"
-#include "platform/x11/VirtualKeys.h"
 
 namespace tess::x11 {
 
-X11Sink::X11Sink(Display* display, std::chrono::milliseconds restoreDelay)
-    : display_(display), root_(DefaultRootWindow(display)), restoreDelay_(restoreDelay) {
+X11Sink::X11Sink(Display* display, std::chrono::milliseconds restoreDelay,
+                 std::chrono::milliseconds settleDelay)
+    : display_(display), root_(DefaultRootWindow(display)),
+      borrowed_(display, settleDelay, restoreDelay) {
     HandleServerLoss();
     WatchForErrors(display_);
     int opcode = 0, error = 0, major = XkbMajorVersion, minor = XkbMinorVersion;
@@ -27,7 +28,7 @@ X11Sink::X11Sink(Display* display, std::chrono::milliseconds restoreDelay)
     if (XRRQueryExtension(display_, &randrEventBase_, &randrError)) {
         int rrMajor = 0, rrMinor = 0;
         XRRQueryVersion(display_, &rrMajor, &rrMinor);
-        haveRandrPrimary_ = rrMajor > 1 || (rrMajor == 1 && rrMinor >= 3);
+        randrVersion_ = rrMajor * 100 + rrMinor;
         XRRSelectInput(display_, root_,
                        RRScreenChangeNotifyMask | RRCrtcChangeNotifyMask | RROutputChangeNotifyMask);
     } else {
@@ -41,32 +42,65 @@ X11Sink::X11Sink(Display* display, std::chrono::milliseconds restoreDelay)
 
 X11Sink::~X11Sink() {
     ReleaseAll();
-    // Give clients the time they were promised to read the last borrowed
-    // character before the mapping changes back.
-    Clock::time_point latest{};
-    for (const auto& key : borrowed_) {
-        if (key.keysym != NoSymbol) latest = std::max(latest, key.lastUse);
-    }
-    if (latest != Clock::time_point{}) std::this_thread::sleep_until(latest + restoreDelay_);
-    RestoreKeyboardMapping();
-    XSync(display_, False);
     StopWatchingErrors(display_);
     XCloseDisplay(display_);
 }
 
+bool X11Sink::OwnMappingChange(const XEvent& event) {
+    if (event.type == MappingNotify) {
+        return event.xmapping.request == MappingKeyboard &&
+               borrowed_.OwnChange(event.xmapping.first_keycode, event.xmapping.count, true);
+    }
+    const auto& map = reinterpret_cast<const XkbMapNotifyEvent&>(event);
+    constexpr unsigned kPerKey = XkbKeySymsMask | XkbKeyActionsMask | XkbKeyBehaviorsMask |
+                                 XkbExplicitComponentsMask | XkbModifierMapMask |
+                                 XkbVirtualModMapMask;
+    if (map.changed & ~kPerKey) return false;
+    int first = 256, last = -1;
+    auto span = [&](unsigned mask, int from, int count) {
+        if (!(map.changed & mask) || count <= 0) return;
+        first = std::min(first, from);
+        last = std::max(last, from + count - 1);
+    };
+    span(XkbKeySymsMask, map.first_key_sym, map.num_key_syms);
+    span(XkbKeyActionsMask, map.first_key_act, map.num_key_acts);
+    span(XkbKeyBehaviorsMask, map.first_key_behavior, map.num_key_behaviors);
+    span(XkbExplicitComponentsMask, map.first_key_explicit, map.num_key_explicit);
+    span(XkbModifierMapMask, map.first_modmap_key, map.num_modmap_keys);
+    span(XkbVirtualModMapMask, map.first_vmodmap_key, map.num_vmodmap_keys);
+    return last >= first && borrowed_.OwnChange(first, last - first + 1, false);
+}
+
 void X11Sink::HandleEvent(const XEvent& event) {
     if (event.type == MappingNotify) {
-        keymapStale_ = true;
+        if (event.xmapping.request != MappingPointer && !OwnMappingChange(event)) keymapStale_ = true;
     } else if (event.type == xkbEventBase_) {
         const auto& xkb = reinterpret_cast<const XkbEvent&>(event);
-        if (xkb.any.xkb_type != XkbStateNotify || (xkb.state.changed & XkbGroupStateMask))
+        if (xkb.any.xkb_type == XkbStateNotify) {
+            if ((xkb.state.changed & XkbGroupStateMask) && xkb.state.group != group_) {
+                group_ = xkb.state.group;
+                if (!keymapStale_) keyboard_.SetGroup(group_, borrowed_.InUse());
+            }
+        } else if (xkb.any.xkb_type != XkbMapNotify || !OwnMappingChange(event)) {
             keymapStale_ = true;
+        }
     } else if (randrEventBase_ >= 0 && (event.type == randrEventBase_ + RRScreenChangeNotify ||
                                         event.type == randrEventBase_ + RRNotify)) {
         XEvent copy = event;
         XRRUpdateConfiguration(&copy);
         originKnown_ = false;
     }
+}
+
+void X11Sink::ReloadKeyboard() {
+    keyboard_.Load(display_, borrowed_.InUse());
+    group_ = keyboard_.group();
+    std::vector<KeyCode> spare;
+    for (xkb_keycode_t kc : keys().SpareKeycodes()) {
+        if (kc >= 8 && kc <= 255) spare.push_back(static_cast<KeyCode>(kc));
+    }
+    borrowed_.SetPool(spare);
+    keymapStale_ = false;
 }
 
 void X11Sink::PollEvents(bool readSocket) {
@@ -76,33 +110,11 @@ void X11Sink::PollEvents(bool readSocket) {
         XNextEvent(display_, &event);
         HandleEvent(event);
     }
-    if (keymapStale_) {
-        std::vector<KeyCode> inUse;
-        for (const auto& key : borrowed_) {
-            if (key.keysym != NoSymbol) inUse.push_back(key.keycode);
-        }
-        keymap_.Load(display_, inUse);
-        keymapStale_ = false;
-    }
+    if (keymapStale_) ReloadKeyboard();
 }
 
 ScreenPoint X11Sink::PrimaryOrigin() {
-    if (originKnown_) return origin_;
-    origin_ = ScreenPoint{};
-    if (haveRandrPrimary_) {
-        if (RROutput primary = XRRGetOutputPrimary(display_, root_)) {
-            XRRScreenResources* resources = XRRGetScreenResourcesCurrent(display_, root_);
-            XRROutputInfo* output = resources ? XRRGetOutputInfo(display_, resources, primary) : nullptr;
-            if (output && output->crtc) {
-                if (XRRCrtcInfo* crtc = XRRGetCrtcInfo(display_, resources, output->crtc)) {
-                    origin_ = ScreenPoint{crtc->x, crtc->y};
-                    XRRFreeCrtcInfo(crtc);
-                }
-            }
-            if (output) XRRFreeOutputInfo(output);
-            if (resources) XRRFreeScreenResources(resources);
-        }
-    }
+    if (!originKnown_) origin_ = PrimaryMonitorOrigin(display_, root_, randrVersion_);
     originKnown_ = true;
     return origin_;
 }
@@ -119,7 +131,7 @@ void X11Sink::SetCursorPos(int32_t x, int32_t y) {
 
 ScreenPoint X11Sink::GetCursorPos() {
     PollEvents(true);
-    RestoreDueKeys(false);
+    borrowed_.Restore(false);
     Window rootReturn = 0, child = 0;
     int rootX = 0, rootY = 0, winX = 0, winY = 0;
     unsigned mask = 0;
@@ -169,10 +181,10 @@ void X11Sink::RepressSuspendedModifiers() {
 
 void X11Sink::keybd_event(uint8_t vk, uint8_t, uint32_t flags, uintptr_t) {
     PollEvents(false);
-    const KeyCode kc = keymap_.KeycodeForVirtualKey(vk);
+    const KeyCode kc = static_cast<KeyCode>(keys().KeycodeForVirtualKey(vk));
     if (!kc) return;
     const bool up = flags & KEYEVENTF_KEYUP;
-    const KeyCode level3 = keymap_.Level3Keycode();
+    const KeyCode level3 = static_cast<KeyCode>(keys().Level3Keycode());
     const bool isCtrl = vk == 17 || vk == 162 || vk == 163;
     const bool isAlt = (vk == 18 || vk == 164 || vk == 165) && kc != level3;
 
@@ -194,7 +206,7 @@ void X11Sink::keybd_event(uint8_t vk, uint8_t, uint32_t flags, uintptr_t) {
     }
     // Ctrl+Alt on a key with an AltGr character types that character, as
     // on Windows; on other keys it stays a shortcut.
-    if (ctrlHeld_.any() && altHeld_.any() && level3 && keymap_.HasLevel3Symbol(kc)) {
+    if (ctrlHeld_.any() && altHeld_.any() && level3 && keys().HasLevel3Symbol(kc)) {
         if (!modifiersSuspended_) ReleaseHeldModifiers();
         if (!down_[level3]) PressKey(level3);
         viaAltGr_[kc] = true;
@@ -206,84 +218,71 @@ void X11Sink::keybd_event(uint8_t vk, uint8_t, uint32_t flags, uintptr_t) {
 
 int16_t X11Sink::VkKeyScanA(char32_t ch) {
     PollEvents(true);
-    const auto stroke = keymap_.FindChar(ch);
-    if (!stroke) return -1;
-    return static_cast<int16_t>(stroke->vk | (stroke->shiftState << 8));
+    return keys().VkKeyScan(ch);
+}
+
+namespace {
+
+// The key that types ch on the layout with the modifiers it has keys for.
+std::optional<xkb::KeyStroke> DirectStroke(const xkb::KeymapIndex& keys, char32_t ch) {
+    auto stroke = keys.KeyForChar(ch);
+    if (!stroke) return std::nullopt;
+    if ((stroke->shiftState & kShiftStateShift) && !keys.ShiftKeycode()) return std::nullopt;
+    if ((stroke->shiftState & kShiftStateAlt) && !keys.Level3Keycode()) return std::nullopt;
+    return stroke;
+}
+
+}  // namespace
+
+void X11Sink::WillSendUnicodeChars(std::u32string_view chars) {
+    PollEvents(true);
+    std::u32string borrowed;
+    for (char32_t ch : chars) {
+        if (!DirectStroke(keys(), ch)) borrowed += ch;
+    }
+    borrowed_.Expect(borrowed);
 }
 
 void X11Sink::SendUnicodeChar(char32_t ch) {
     PollEvents(true);
-    const auto stroke = keymap_.FindChar(ch);
-    const KeyCode shift = keymap_.KeycodeForVirtualKey(160);
-    const KeyCode level3 = keymap_.Level3Keycode();
-    const bool needShift = stroke && (stroke->shiftState & kShiftStateShift);
-    const bool needLevel3 = stroke && (stroke->shiftState & kShiftStateAlt);
-    if (!stroke || (needShift && !shift) || (needLevel3 && !level3)) {
-        if (KeySym keysym = KeysymForChar(ch); keysym != NoSymbol) TypeOnBorrowedKey(keysym);
+    const auto stroke = DirectStroke(keys(), ch);
+    if (!stroke) {
+        TypeOnBorrowedKey(ch);
         return;
     }
-    const bool pressShift = needShift && !down_[shift];
-    const bool pressLevel3 = needLevel3 && !down_[level3];
+    const KeyCode shift = static_cast<KeyCode>(keys().ShiftKeycode());
+    const KeyCode level3 = static_cast<KeyCode>(keys().Level3Keycode());
+    const KeyCode key = static_cast<KeyCode>(stroke->keycode);
+    const bool pressShift = (stroke->shiftState & kShiftStateShift) && !down_[shift];
+    const bool pressLevel3 = (stroke->shiftState & kShiftStateAlt) && !down_[level3];
     if (pressShift) PressKey(shift);
     if (pressLevel3) PressKey(level3);
-    PressKey(stroke->keycode);
-    ReleaseKey(stroke->keycode);
+    PressKey(key);
+    ReleaseKey(key);
     if (pressLevel3) ReleaseKey(level3);
     if (pressShift) ReleaseKey(shift);
 }
 
-void X11Sink::TypeOnBorrowedKey(KeySym keysym) {
-    RestoreDueKeys(false);
-    if (borrowed_.empty()) {
-        const auto& spare = keymap_.SpareKeycodes();
-        for (size_t i = 0; i < spare.size() && i < 8; ++i)
-            borrowed_.push_back(BorrowedKey{spare[i], NoSymbol, {}, {}});
-    }
-    if (borrowed_.empty()) return;  // every keycode is in use: nothing to type with
-    auto slot = std::find_if(borrowed_.begin(), borrowed_.end(),
-                             [&](const BorrowedKey& k) { return k.keysym == keysym; });
-    if (slot == borrowed_.end()) {
-        slot = std::min_element(borrowed_.begin(), borrowed_.end(),
-                                [](const BorrowedKey& a, const BorrowedKey& b) {
-                                    if ((a.keysym == NoSymbol) != (b.keysym == NoSymbol))
-                                        return a.keysym == NoSymbol;
-                                    return a.lastUse < b.lastUse;
-                                });
-        if (slot->keysym == NoSymbol) {
-            int perKeycode = 0;
-            KeySym* current = XGetKeyboardMapping(display_, slot->keycode, 1, &perKeycode);
-            slot->saved.assign(current, current + (current ? perKeycode : 0));
-            if (current) XFree(current);
-            if (slot->saved.empty()) slot->saved.push_back(NoSymbol);
-        }
-        KeySym both[2] = {keysym, keysym};
-        XChangeKeyboardMapping(display_, slot->keycode, 2, both, 1);
-        slot->keysym = keysym;
-    }
-    PressKey(slot->keycode);
-    ReleaseKey(slot->keycode);
-    slot->lastUse = Clock::now();
+void X11Sink::TypeOnBorrowedKey(char32_t ch) {
+    const KeySym keysym = xkb::KeysymForChar(ch);
+    if (keysym == NoSymbol) return;
+    const KeyCode kc = borrowed_.Prepare(ch, keysym);
+    if (!kc) return;  // every keycode is in use: nothing to type with
+    PressKey(kc);
+    ReleaseKey(kc);
+    borrowed_.Used(kc);
 }
 
-void X11Sink::RestoreDueKeys(bool all) {
-    const auto now = Clock::now();
-    bool changed = false;
-    for (auto& key : borrowed_) {
-        if (key.keysym == NoSymbol || (!all && now - key.lastUse < restoreDelay_)) continue;
-        XChangeKeyboardMapping(display_, key.keycode, static_cast<int>(key.saved.size()),
-                               key.saved.data(), 1);
-        key.keysym = NoSymbol;
-        changed = true;
-    }
-    if (changed) XFlush(display_);
+void X11Sink::RestoreKeyboardMapping() {
+    borrowed_.Restore(true);
+    XSync(display_, False);
 }
-
-void X11Sink::RestoreKeyboardMapping() { RestoreDueKeys(true); }
 
 void X11Sink::Flush() {
     XSync(display_, False);
+    borrowed_.Synced();
     PollEvents(false);
-    RestoreDueKeys(false);
+    borrowed_.Restore(false);
 }
 
 void X11Sink::ReleaseAll() {
@@ -299,6 +298,8 @@ void X11Sink::ReleaseAll() {
     viaAltGr_.reset();
     modifiersSuspended_ = false;
     XSync(display_, False);
+    borrowed_.Synced();
+    RestoreKeyboardMapping();
 }
 
 void X11Sink::ShellExecuteA(const void*, const std::string& operation, const std::string& file,

@@ -8,25 +8,31 @@
 #include <chrono>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/InputSink.h"
-#include "platform/x11/KeyboardMap.h"
+#include "platform/x11/BorrowedKeys.h"
+#include "platform/x11/ServerKeymap.h"
 
 namespace tess::x11 {
 
 class X11Sink : public InputSink {
 public:
     using Clock = std::chrono::steady_clock;
-    // How long a borrowed keycode keeps its character after the stroke,
-    // so that clients read the key event against the mapping it was
-    // typed with before the mapping changes back. A busy client can lag
-    // behind the server by tens of milliseconds: leave it ample time.
+    // How long a borrowed keycode keeps its character after the stroke
+    // before it is given back, when nothing else needs it.
     static constexpr std::chrono::milliseconds kDefaultRestoreDelay{250};
+    // How long clients are given to read the strokes on a borrowed keycode,
+    // once the server has handed them out, before the keycode may type
+    // another character: the key event is decoded against the mapping the
+    // client holds when it reads it.
+    static constexpr std::chrono::milliseconds kDefaultSettleDelay{30};
 
     // Takes ownership of an open display that has XTest and XKB.
     explicit X11Sink(Display* display,
-                     std::chrono::milliseconds restoreDelay = kDefaultRestoreDelay);
+                     std::chrono::milliseconds restoreDelay = kDefaultRestoreDelay,
+                     std::chrono::milliseconds settleDelay = kDefaultSettleDelay);
     ~X11Sink() override;
     X11Sink(const X11Sink&) = delete;
     X11Sink& operator=(const X11Sink&) = delete;
@@ -41,12 +47,17 @@ public:
                        const std::string& file, const std::string& parameters,
                        const std::string& directory, int showMode) override;
     void SendUnicodeChar(char32_t ch) override;
+    void WillSendUnicodeChars(std::u32string_view chars) override;
     void Flush() override;
 
-    // Lets go of every key and button this sink holds down.
+    // Lets go of every key and button this sink holds down and gives every
+    // borrowed keycode its mapping back, once clients had time to read
+    // the last strokes on it (a bounded wait). For stops and for the end.
     void ReleaseAll();
-    // Gives every borrowed keycode its old mapping back now.
+    // Gives every borrowed keycode its old mapping back (same wait).
     void RestoreKeyboardMapping();
+    // Keyboard mapping requests sent so far (borrowing and giving back).
+    unsigned long KeymapChanges() const { return borrowed_.Changes(); }
 
     Display* display() const { return display_; }
 
@@ -58,18 +69,21 @@ private:
     void ReleaseKey(KeyCode keycode);
     void ReleaseHeldModifiers();
     void RepressSuspendedModifiers();
-    void TypeOnBorrowedKey(KeySym keysym);
-    void RestoreDueKeys(bool all);
+    void TypeOnBorrowedKey(char32_t ch);
+    void ReloadKeyboard();
+    bool OwnMappingChange(const XEvent& event);
+    const xkb::KeymapIndex& keys() const { return keyboard_.index(); }
 
     Display* display_;
     Window root_;
     int xkbEventBase_ = 0;
     int randrEventBase_ = -1;
-    bool haveRandrPrimary_ = false;
+    int randrVersion_ = 0;  // major * 100 + minor, 0 without RandR
     ScreenPoint origin_;
     bool originKnown_ = false;
-    KeyboardMap keymap_;
+    ServerKeymap keyboard_;
     bool keymapStale_ = true;
+    int group_ = -1;  // as the last state notification gave it
 
     std::bitset<256> down_;          // keys this sink holds down now
     std::bitset<8> buttonsDown_;     // buttons 1-7 held down
@@ -77,15 +91,7 @@ private:
     std::bitset<256> altHeld_;       // Alt keys held as far as the caller knows
     std::bitset<256> viaAltGr_;      // keys pressed as AltGr instead of Ctrl+Alt
     bool modifiersSuspended_ = false;
-
-    struct BorrowedKey {
-        KeyCode keycode;
-        KeySym keysym;             // NoSymbol when free
-        std::vector<KeySym> saved;  // the mapping to give back
-        Clock::time_point lastUse;
-    };
-    std::vector<BorrowedKey> borrowed_;
-    std::chrono::milliseconds restoreDelay_;
+    BorrowedKeys borrowed_;
 };
 
 // Opens the named display (nullptr: $DISPLAY) and checks that it is an X

@@ -31,8 +31,16 @@ TEST(UsLayout, PrintableAsciiHasKeysAndShiftStates) {
     }
 }
 
+TEST(UsLayout, BackspaceTabEnterAndEscapeHaveKeysOtherControlsNone) {
+    for (char32_t ch : {char32_t{8}, char32_t{9}, char32_t{13}, char32_t{27}})
+        EXPECT_EQ(UsLayoutVkKeyScan(ch), static_cast<int16_t>(ch)) << static_cast<int>(ch);
+    for (char32_t ch : {char32_t{0}, char32_t{1}, char32_t{7}, char32_t{10}, char32_t{12}, char32_t{26},
+                        char32_t{28}, char32_t{31}})
+        EXPECT_EQ(UsLayoutVkKeyScan(ch), -1) << static_cast<int>(ch);
+}
+
 TEST(UsLayout, EverythingElseHasNoKey) {
-    for (char32_t ch : {char32_t{0}, char32_t{9}, char32_t{13}, char32_t{31}, char32_t{127}, char32_t{0xE9},
+    for (char32_t ch : {char32_t{0}, char32_t{31}, char32_t{127}, char32_t{0xE9},
                         char32_t{0x20AC}, char32_t{0x10FFFF}, char32_t{0xFFFFFFFF}}) {
         EXPECT_EQ(UsLayoutVkKeyScan(ch), -1) << static_cast<uint32_t>(ch);
     }

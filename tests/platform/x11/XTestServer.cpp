@@ -12,7 +12,7 @@
 #include <cstring>
 #include <utility>
 
-#include "platform/x11/VirtualKeys.h"
+#include "platform/xkb/KeymapIndex.h"
 #include "script/Utf8.h"
 
 extern char** environ;
@@ -116,7 +116,7 @@ bool WatchingClient::Decode(XEvent& event, SeenEvent& s) {
         s.keysym = keysym;
         // Control characters aside, a keysym names the character typed.
         if (keysym >= 0x20 && !(event.xkey.state & ControlMask)) {
-            if (const char32_t c = CharForKeysym(keysym); c >= 0x20) AppendUtf8(s.text, c);
+            if (const char32_t c = xkb::CharForKeysym(static_cast<xkb_keysym_t>(keysym)); c >= 0x20) AppendUtf8(s.text, c);
         }
         s.x = event.xkey.x_root;
         s.y = event.xkey.y_root;
