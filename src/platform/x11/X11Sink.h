@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/InputSink.h"
+#include "platform/x11/KeyPressGuard.h"
 #include "platform/x11/KeyboardMap.h"
 
 namespace tess::x11 {
@@ -49,6 +50,8 @@ public:
     void RestoreKeyboardMapping();
 
     Display* display() const { return display_; }
+    // Steps aside for this sink's own presses of the keys it guards.
+    void SetKeyPressGuard(KeyPressGuard* guard) { guard_ = guard; }
 
 private:
     void PollEvents(bool readSocket);
@@ -86,6 +89,7 @@ private:
     };
     std::vector<BorrowedKey> borrowed_;
     std::chrono::milliseconds restoreDelay_;
+    KeyPressGuard* guard_ = nullptr;
 };
 
 // Opens the named display (nullptr: $DISPLAY) and checks that it is an X
