@@ -8,6 +8,8 @@
 //
 //   x11_stop_key_latency PLAYER [ROUNDS] [INTERVAL...]   (display: $DISPLAY)
 //
+// PLAYER is tessaline-play, or x11_window_player for the main window.
+//
 // Prints one line per interval: "interval <ms> rounds <n> median <ms> max <ms>".
 #include <X11/Xlib.h>
 #include <X11/extensions/XInput2.h>
@@ -97,12 +99,15 @@ int main(int argc, char** argv) {
     const std::string scenario = "/tmp/tess-stop-key-latency-" + std::to_string(getpid()) + ".sf";
     int status = 0;
     for (long interval : intervals) {
-        std::ofstream(scenario) << "Interval 1\nMouseLDown \nInterval " << interval
-                                << "\nCycle \nCurPos 10,10\nCurPos 20,20\nCycleEnd \n";
+        // Away from the top-left corner, where the main window opens: a
+        // press on its menu bar would open a menu, which takes the keyboard.
+        std::ofstream(scenario) << "Interval 1\nCurPos 600,400\nMouseLDown \nInterval " << interval
+                                << "\nCycle \nCurPos 600,410\nCurPos 610,400\nCycleEnd \n";
         std::vector<long> spans;
         for (int round = 0; round < rounds; ++round) {
             const pid_t pid = Start(player, scenario);
             if (pid < 0 || !WaitFor(XI_RawButtonPress, 10)) {
+                std::fprintf(stderr, "x11_stop_key_latency: the player held no button\n");
                 if (pid > 0) kill(pid, SIGKILL), waitpid(pid, nullptr, 0);
                 status = 1;
                 break;
@@ -118,6 +123,9 @@ int main(int argc, char** argv) {
             if (!released) kill(pid, SIGKILL);
             waitpid(pid, &wstatus, 0);
             if (!released || !WIFEXITED(wstatus) || WEXITSTATUS(wstatus) != 0) {
+                std::fprintf(stderr, "x11_stop_key_latency: %s\n",
+                             released ? "the player did not end with status 0"
+                                      : "the key did not stop the player");
                 status = 1;
                 break;
             }

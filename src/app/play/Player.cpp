@@ -28,7 +28,7 @@ PlayOutcome Player::Play(int32_t start, const PlaySettings& settings) {
         for (const std::string& line : stopKey_->TakeNotices()) {
             if (notify_) notify_(line);
         }
-        if (pressed) engine_.Stop1Click();
+        if (pressed) host_.ClickStop();
         return pressed;
     };
     if (stopKey_) stopKey_->Arm();
