@@ -42,8 +42,10 @@ PlayOutcome Player::Play(int32_t start, const PlaySettings& settings) {
         if (settings.maxTicks && ticks >= *settings.maxTicks) break;
         if (stopKeyPressed()) break;
         if (settings.paced) {
-            WaitForStopKey(keyHandle, deadline);
-            if (StopSignals::Received() != 0 || stopKeyPressed()) break;
+            // Only the deadline brings the next tick; the key's other news
+            // (a new layout) is handled while waiting.
+            if (WaitForStopKey(keyHandle, deadline, stopKeyPressed)) break;
+            if (StopSignals::Received() != 0) break;
         }
         engine_.Timer1Timer();
         ++ticks;
