@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCoreApplication>
 #include <QEvent>
 #include <QLabel>
 #include <QMenu>
@@ -85,10 +86,13 @@ void RecordCommand::Record1Click() {
 
 void RecordCommand::Finish() {
     if (!recording_) return;
+    recording_ = false;
+    // Events still on their way from the recorder's thread are composed
+    // before the lines are taken.
     recorder_->Stop();
+    QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
     const std::vector<std::string> lines = composer_->Finish();
     composer_.reset();
-    recording_ = false;
     window_.SetListEnabled(true);
     actions_.Play1->setEnabled(true);
     window_.StatusPanel1->setText(stateBefore_);

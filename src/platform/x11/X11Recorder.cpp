@@ -161,25 +161,42 @@ void X11Recorder::Stop() {
 }
 
 void X11Recorder::GrabStopKeys() {
-    pauseKeycode_ = XKeysymToKeycode(control_, XK_Pause);
-    qKeycode_ = XKeysymToKeycode(control_, XK_q);
+    // The same keys as stop playback: every keycode that shows Pause, or q,
+    // in the first two groups of the core mapping.
+    pauseKeycodes_.clear();
+    qKeycodes_.clear();
+    int minKeycode = 0, maxKeycode = 0, perKeycode = 0;
+    XDisplayKeycodes(control_, &minKeycode, &maxKeycode);
+    KeySym* syms = XGetKeyboardMapping(control_, static_cast<KeyCode>(minKeycode), maxKeycode - minKeycode + 1,
+                                       &perKeycode);
+    for (int kc = minKeycode; syms && kc <= maxKeycode; ++kc) {
+        const KeySym* row = syms + (kc - minKeycode) * perKeycode;
+        for (int i = 0; i < std::min(perKeycode, 4); ++i) {
+            if (row[i] == XK_Pause) pauseKeycodes_.push_back(static_cast<uint8_t>(kc));
+            if (row[i] == XK_q || row[i] == XK_Q) qKeycodes_.push_back(static_cast<uint8_t>(kc));
+            if (row[i] == XK_Pause || row[i] == XK_q || row[i] == XK_Q) break;
+        }
+    }
+    if (syms) XFree(syms);
     const unsigned num = XkbKeysymToModifiers(control_, XK_Num_Lock);
     const unsigned scroll = XkbKeysymToModifiers(control_, XK_Scroll_Lock);
-    lockCombos_.clear();
+    // Ctrl+Alt+Q with any lock state, and with Shift or the Windows key
+    // held as well.
+    qModifiers_.clear();
     for (unsigned caps : {0u, unsigned(LockMask)})
         for (unsigned n : {0u, num})
-            for (unsigned s : {0u, scroll}) {
-                const unsigned combo = caps | n | s;
-                if (std::find(lockCombos_.begin(), lockCombos_.end(), combo) == lockCombos_.end())
-                    lockCombos_.push_back(combo);
-            }
+            for (unsigned sc : {0u, scroll})
+                for (unsigned shift : {0u, unsigned(ShiftMask)})
+                    for (unsigned super : {0u, unsigned(Mod4Mask)}) {
+                        const unsigned combo = ControlMask | Mod1Mask | caps | n | sc | shift | super;
+                        if (std::find(qModifiers_.begin(), qModifiers_.end(), combo) == qModifiers_.end())
+                            qModifiers_.push_back(combo);
+                    }
     WatchForErrors(control_);
     const unsigned long before = ErrorCount(control_);
-    // Pause with any modifier; Q with Ctrl and Alt and any lock state.
-    if (pauseKeycode_) XGrabKey(control_, pauseKeycode_, AnyModifier, root_, False, GrabModeAsync, GrabModeAsync);
-    if (qKeycode_) {
-        for (unsigned combo : lockCombos_)
-            XGrabKey(control_, qKeycode_, ControlMask | Mod1Mask | combo, root_, False, GrabModeAsync, GrabModeAsync);
+    for (uint8_t kc : pauseKeycodes_) XGrabKey(control_, kc, AnyModifier, root_, False, GrabModeAsync, GrabModeAsync);
+    for (uint8_t kc : qKeycodes_) {
+        for (unsigned combo : qModifiers_) XGrabKey(control_, kc, combo, root_, False, GrabModeAsync, GrabModeAsync);
     }
     XSync(control_, False);
     stopKeyWarning_.clear();
@@ -190,9 +207,9 @@ void X11Recorder::GrabStopKeys() {
 }
 
 void X11Recorder::UngrabStopKeys() {
-    if (pauseKeycode_) XUngrabKey(control_, pauseKeycode_, AnyModifier, root_);
-    if (qKeycode_) {
-        for (unsigned combo : lockCombos_) XUngrabKey(control_, qKeycode_, ControlMask | Mod1Mask | combo, root_);
+    for (uint8_t kc : pauseKeycodes_) XUngrabKey(control_, kc, AnyModifier, root_);
+    for (uint8_t kc : qKeycodes_) {
+        for (unsigned combo : qModifiers_) XUngrabKey(control_, kc, combo, root_);
     }
     XSync(control_, False);
     StopWatchingErrors(control_);
@@ -290,9 +307,11 @@ void X11Recorder::HandleRequest(const uint8_t* wire, size_t length, bool swapped
 }
 
 bool X11Recorder::IsStopKey(uint8_t keycode, uint16_t state) const {
-    if (keycode == pauseKeycode_) return true;
-    constexpr unsigned kChord = ShiftMask | ControlMask | Mod1Mask | Mod4Mask;
-    return keycode == qKeycode_ && (state & kChord) == (ControlMask | Mod1Mask);
+    auto among = [keycode](const std::vector<uint8_t>& keycodes) {
+        return std::find(keycodes.begin(), keycodes.end(), keycode) != keycodes.end();
+    };
+    if (among(pauseKeycodes_)) return true;
+    return among(qKeycodes_) && (state & (ControlMask | Mod1Mask)) == (ControlMask | Mod1Mask);
 }
 
 void X11Recorder::RefreshIgnoredAreas() {

@@ -62,9 +62,9 @@ private:
     int xkbEventType_ = -1;
     RecordedKeys keys_;
 
-    uint8_t pauseKeycode_ = 0;
-    uint8_t qKeycode_ = 0;
-    std::vector<unsigned> lockCombos_;  // lock modifier sets the grabs cover
+    std::vector<uint8_t> pauseKeycodes_;
+    std::vector<uint8_t> qKeycodes_;
+    std::vector<unsigned> qModifiers_;  // the modifier sets Q is grabbed with
     std::string stopKeyWarning_;
     uint8_t stopKeyDown_ = 0;       // the stop key is down, its release pending
     bool stopReported_ = false;
