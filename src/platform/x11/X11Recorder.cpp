@@ -27,6 +27,7 @@ constexpr uint8_t kFromClient = 1;
 constexpr uint8_t kStartOfData = 4;
 constexpr uint8_t kEndOfData = 5;
 constexpr uint8_t kChangeKeyboardMapping = 100;
+constexpr uint8_t kXkbSetMap = 9;  // the XKB extension's own keymap change
 
 uint16_t Get16(const uint8_t* p) {
     uint16_t v;
@@ -88,18 +89,13 @@ std::unique_ptr<X11Recorder> X11Recorder::Open(const char* displayName, std::str
     return std::unique_ptr<X11Recorder>(new X11Recorder(control, data));
 }
 
-void X11Recorder::IgnoreWindows(const std::vector<uint64_t>& windows) {
-    std::lock_guard lock(ignoredMutex_);
-    ignored_.assign(windows.begin(), windows.end());
-    areasStale_ = true;  // read their places at the next round trip
-}
-
 bool X11Recorder::Start(EventHandler onEvent, StopHandler onStopKey, std::string& error) {
     if (started_) return true;
     if (!keys_.Load(controlXcb_, error)) return false;
     int opcode = 0, eventBase = 0, errorBase = 0, major = XkbMajorVersion, minor = XkbMinorVersion;
     if (XkbQueryExtension(control_, &opcode, &eventBase, &errorBase, &major, &minor)) {
         xkbEventType_ = eventBase + XkbEventCode;
+        xkbOpcode_ = opcode;
         XkbSelectEvents(control_, XkbUseCoreKbd, XkbNewKeyboardNotifyMask, XkbNewKeyboardNotifyMask);
     }
     int rrEvent = 0, rrError = 0, rrMajor = 0, rrMinor = 0;
@@ -117,6 +113,10 @@ bool X11Recorder::Start(EventHandler onEvent, StopHandler onStopKey, std::string
     range.device_events.last = XCB_MOTION_NOTIFY;
     range.core_requests.first = kChangeKeyboardMapping;
     range.core_requests.last = kChangeKeyboardMapping;
+    if (xkbOpcode_ > 0) {
+        range.ext_requests.major.first = range.ext_requests.major.last = static_cast<uint8_t>(xkbOpcode_);
+        range.ext_requests.minor.first = range.ext_requests.minor.last = kXkbSetMap;
+    }
     const xcb_record_client_spec_t clients = XCB_RECORD_CS_ALL_CLIENTS;
     xcb_generic_error_t* failure = xcb_request_check(
         controlXcb_, xcb_record_create_context_checked(controlXcb_, context_, 0, 1, 1, &clients, &range));
@@ -158,61 +158,6 @@ void X11Recorder::Stop() {
     ::close(wake_[1]);
     wake_[0] = wake_[1] = -1;
     started_ = false;
-}
-
-void X11Recorder::GrabStopKeys() {
-    // The same keys as stop playback: every keycode that shows Pause, or q,
-    // in the first two groups of the core mapping.
-    pauseKeycodes_.clear();
-    qKeycodes_.clear();
-    int minKeycode = 0, maxKeycode = 0, perKeycode = 0;
-    XDisplayKeycodes(control_, &minKeycode, &maxKeycode);
-    KeySym* syms = XGetKeyboardMapping(control_, static_cast<KeyCode>(minKeycode), maxKeycode - minKeycode + 1,
-                                       &perKeycode);
-    for (int kc = minKeycode; syms && kc <= maxKeycode; ++kc) {
-        const KeySym* row = syms + (kc - minKeycode) * perKeycode;
-        for (int i = 0; i < std::min(perKeycode, 4); ++i) {
-            if (row[i] == XK_Pause) pauseKeycodes_.push_back(static_cast<uint8_t>(kc));
-            if (row[i] == XK_q || row[i] == XK_Q) qKeycodes_.push_back(static_cast<uint8_t>(kc));
-            if (row[i] == XK_Pause || row[i] == XK_q || row[i] == XK_Q) break;
-        }
-    }
-    if (syms) XFree(syms);
-    const unsigned num = XkbKeysymToModifiers(control_, XK_Num_Lock);
-    const unsigned scroll = XkbKeysymToModifiers(control_, XK_Scroll_Lock);
-    // Ctrl+Alt+Q with any lock state, and with Shift or the Windows key
-    // held as well.
-    qModifiers_.clear();
-    for (unsigned caps : {0u, unsigned(LockMask)})
-        for (unsigned n : {0u, num})
-            for (unsigned sc : {0u, scroll})
-                for (unsigned shift : {0u, unsigned(ShiftMask)})
-                    for (unsigned super : {0u, unsigned(Mod4Mask)}) {
-                        const unsigned combo = ControlMask | Mod1Mask | caps | n | sc | shift | super;
-                        if (std::find(qModifiers_.begin(), qModifiers_.end(), combo) == qModifiers_.end())
-                            qModifiers_.push_back(combo);
-                    }
-    WatchForErrors(control_);
-    const unsigned long before = ErrorCount(control_);
-    for (uint8_t kc : pauseKeycodes_) XGrabKey(control_, kc, AnyModifier, root_, False, GrabModeAsync, GrabModeAsync);
-    for (uint8_t kc : qKeycodes_) {
-        for (unsigned combo : qModifiers_) XGrabKey(control_, kc, combo, root_, False, GrabModeAsync, GrabModeAsync);
-    }
-    XSync(control_, False);
-    stopKeyWarning_.clear();
-    if (ErrorCount(control_) != before) {
-        stopKeyWarning_ = "another program holds the stop key (Pause, Ctrl+Alt+Q): it still ends the recording, "
-                          "but that program sees it too";
-    }
-}
-
-void X11Recorder::UngrabStopKeys() {
-    for (uint8_t kc : pauseKeycodes_) XUngrabKey(control_, kc, AnyModifier, root_);
-    for (uint8_t kc : qKeycodes_) {
-        for (unsigned combo : qModifiers_) XUngrabKey(control_, kc, combo, root_);
-    }
-    XSync(control_, False);
-    StopWatchingErrors(control_);
 }
 
 void X11Recorder::RoundTrip() {
@@ -296,6 +241,15 @@ bool X11Recorder::ReadData() {
 }
 
 void X11Recorder::HandleRequest(const uint8_t* wire, size_t length, bool swapped) {
+    if (xkbOpcode_ > 0 && wire[0] == xkbOpcode_ && wire[1] == kXkbSetMap) {
+        // A keymap change through XKB (the desktop sink borrows keycodes
+        // so). The server has carried it out by the time its record
+        // arrives, and nobody changes it back before clients had time to
+        // read it: the keymap read now is the one the next keys go by.
+        std::string error;
+        keys_.Load(controlXcb_, error);
+        return;
+    }
     if (wire[0] != kChangeKeyboardMapping || swapped || length < 8) return;
     const int count = wire[1];
     const uint8_t first = wire[4];
@@ -304,69 +258,6 @@ void X11Recorder::HandleRequest(const uint8_t* wire, size_t length, bool swapped
     std::vector<uint32_t> keysyms(size_t(count) * perKeycode);
     std::memcpy(keysyms.data(), wire + 8, keysyms.size() * 4);
     keys_.ChangeMapping(first, perKeycode, count, keysyms.data());
-}
-
-bool X11Recorder::IsStopKey(uint8_t keycode, uint16_t state) const {
-    auto among = [keycode](const std::vector<uint8_t>& keycodes) {
-        return std::find(keycodes.begin(), keycodes.end(), keycode) != keycodes.end();
-    };
-    if (among(pauseKeycodes_)) return true;
-    return among(qKeycodes_) && (state & (ControlMask | Mod1Mask)) == (ControlMask | Mod1Mask);
-}
-
-void X11Recorder::RefreshIgnoredAreas() {
-    std::vector<Window> windows;
-    {
-        std::lock_guard lock(ignoredMutex_);
-        windows = ignored_;
-    }
-    ignoredAreas_.clear();
-    for (Window window : windows) {
-        // The window manager's frame around the window counts too: the
-        // ancestor that is a child of the root.
-        Window frame = window, rootReturn = 0, parent = 0, *children = nullptr;
-        unsigned count = 0;
-        while (XQueryTree(control_, frame, &rootReturn, &parent, &children, &count)) {
-            if (children) XFree(children);
-            if (!parent || parent == rootReturn) break;
-            frame = parent;
-        }
-        XWindowAttributes attributes;
-        if (!XGetWindowAttributes(control_, frame, &attributes) || attributes.map_state != IsViewable) continue;
-        int x = 0, y = 0;
-        Window child = 0;
-        XTranslateCoordinates(control_, frame, root_, 0, 0, &x, &y, &child);
-        const int border = attributes.border_width;
-        ignoredAreas_.push_back({x - border, y - border, attributes.width + 2 * border, attributes.height + 2 * border});
-    }
-}
-
-bool X11Recorder::InIgnoredWindow(int rootX, int rootY) const {
-    for (const Area& a : ignoredAreas_) {
-        if (rootX >= a.x && rootY >= a.y && rootX < a.x + a.width && rootY < a.y + a.height) return true;
-    }
-    return false;
-}
-
-bool X11Recorder::FocusInIgnoredWindow() {
-    {
-        std::lock_guard lock(ignoredMutex_);
-        if (ignored_.empty()) return false;
-    }
-    Window focus = 0;
-    int revert = 0;
-    XGetInputFocus(control_, &focus, &revert);
-    std::lock_guard lock(ignoredMutex_);
-    Window rootReturn = 0, parent = 0, *children = nullptr;
-    unsigned count = 0;
-    for (Window w = focus; w > PointerRoot;) {
-        if (std::find(ignored_.begin(), ignored_.end(), w) != ignored_.end()) return true;
-        if (!XQueryTree(control_, w, &rootReturn, &parent, &children, &count)) break;
-        if (children) XFree(children);
-        if (parent == rootReturn) break;
-        w = parent;
-    }
-    return false;
 }
 
 void X11Recorder::HandleEvent(const uint8_t* wire) {

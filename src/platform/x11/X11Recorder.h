@@ -60,6 +60,7 @@ private:
     uint32_t context_ = 0;
     unsigned int enableSequence_ = 0;
     int xkbEventType_ = -1;
+    int xkbOpcode_ = -1;
     RecordedKeys keys_;
 
     std::vector<uint8_t> pauseKeycodes_;
