@@ -129,6 +129,9 @@ void MainWindow::Guard(const std::function<void()>& command) {
 void MainWindow::SetAboutHandler(std::function<void()> handler) { aboutHandler_ = std::move(handler); }
 void MainWindow::SetAddActionHandler(std::function<void()> handler) { addHandler_ = std::move(handler); }
 void MainWindow::SetEditActionHandler(std::function<void()> handler) { editHandler_ = std::move(handler); }
+void MainWindow::SetPlaybackWatcher(std::function<void(bool)> watcher) {
+    playbackWatcher_ = std::move(watcher);
+}
 
 void MainWindow::RestorePlacement() {
     std::unique_ptr<SettingsTree> tree = settings_();
@@ -248,7 +251,10 @@ void MainWindow::SetSelected(int index, bool selected) {
 
 int MainWindow::CaretLine() const { return ListBox1->CaretLine(); }
 bool MainWindow::TimerEnabled() const { return timer_->Enabled(); }
-void MainWindow::SetTimerEnabled(bool enabled) { timer_->SetEnabled(enabled); }
+void MainWindow::SetTimerEnabled(bool enabled) {
+    timer_->SetEnabled(enabled);
+    if (playbackWatcher_) playbackWatcher_(enabled);
+}
 uint32_t MainWindow::TimerInterval() const { return timer_->Interval(); }
 void MainWindow::SetTimerInterval(uint32_t ms) { timer_->SetInterval(ms); }
 

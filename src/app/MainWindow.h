@@ -43,6 +43,9 @@ public:
     void SetAboutHandler(std::function<void()> handler);
     void SetAddActionHandler(std::function<void()> handler);
     void SetEditActionHandler(std::function<void()> handler);
+    // Told each time the playback timer is switched on or off (Run; Stop,
+    // Pause and an error halt); the global stop key follows it.
+    void SetPlaybackWatcher(std::function<void(bool running)> watcher);
 
     // Window placement: Restore throws PlacementError (the window is shown
     // all the same); Store reports its own failure and lets the close go on.
@@ -126,6 +129,7 @@ private:
     std::unique_ptr<FileCommands> files_;
     std::unique_ptr<PlaybackEngine> engine_;
     std::function<void()> aboutHandler_, addHandler_, editHandler_;
+    std::function<void(bool)> playbackWatcher_;
     QString cursorText_;
     bool closed_ = false;  // a close was accepted and the window not shown since
 };

@@ -2,6 +2,7 @@
 // stored placement, then the about box and the action editor, then the
 // event loop until the main window closes.
 #include <QApplication>
+#include <QCoreApplication>
 #include <QSocketNotifier>
 #include <QStatusBar>
 #include <csignal>
@@ -15,11 +16,16 @@
 #include "app/MainWindow.h"
 #include "app/MessageBoxes.h"
 #include "app/PlacementStore.h"
+#include "app/RecordCommand.h"
+#include "app/RemoteCommands.h"
+#include "app/StopKeyBinding.h"
 #include "editor/ActionEditor.h"
 #include "editor/CursorTracker.h"
 #include "editor/EditAction.h"
 #include "platform/DesktopLost.h"
 #include "platform/DesktopSink.h"
+#include "platform/InputRecorder.h"
+#include "platform/StopKey.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -98,9 +104,27 @@ std::optional<tess::DesktopChoice> TakeDesktopOption(int& argc, char** argv) {
     return choice;
 }
 
+// `tessaline --stop` and the like: hands the command to the running window.
+int SendToRunningWindow(int argc, char** argv, const QString& word) {
+    if (argc != 2) {
+        std::fprintf(stderr, "tessaline: --%s takes no other argument\n", qPrintable(word));
+        return 2;
+    }
+    QCoreApplication app(argc, argv);
+    QString error;
+    const QString path = tess::CommandSocketPath(false, error);
+    if (tess::SendCommand(path, word, error) == 0) return 0;
+    std::fprintf(stderr, "tessaline: %s\n", error.toLocal8Bit().constData());
+    return 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        const QString word = tess::CommandWordOf(argv[i]);
+        if (!word.isEmpty()) return SendToRunningWindow(argc, argv, word);
+    }
     // Checked before Qt starts, which would otherwise abort with a message
     // about platform plugins.
     if (!HasDisplay()) {
@@ -152,6 +176,18 @@ int main(int argc, char** argv) {
     window.SetAboutHandler([&] { about.ShowAbout(); });
     window.SetAddActionHandler([&] { editor.ShowEditor(); });
     window.SetEditActionHandler([&] { tess::Editaction1Click(window, editor); });
+    new tess::RecordCommand(window, tess::CreateInputRecorder);  // owned by the window
+
+    // Pause or Ctrl+Alt+Q anywhere stops playback; `tessaline --stop` and
+    // the like reach the first window that runs.
+    std::string stopKeyNotice;
+    std::unique_ptr<tess::StopKey> stopKey = tess::CreateStopKey(*sink, stopKeyNotice);
+    if (!stopKeyNotice.empty()) std::fprintf(stderr, "tessaline: %s\n", stopKeyNotice.c_str());
+    tess::StopKeyBinding stopKeyBinding(window, *stopKey);
+    tess::CommandServer commands(tess::WindowCommands(window));
+    QString commandError;
+    const QString commandPath = tess::CommandSocketPath(true, commandError);
+    if (!commandPath.isEmpty()) commands.Listen(commandPath, commandError);
 
     // A signal ends the program without prompts; playback's held keys and
     // buttons are released below like at any other end.

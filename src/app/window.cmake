@@ -10,21 +10,27 @@ add_library(tess_app STATIC
   ${CMAKE_CURRENT_LIST_DIR}/MessageBoxes.cpp
   ${CMAKE_CURRENT_LIST_DIR}/PlacementStore.cpp
   ${CMAKE_CURRENT_LIST_DIR}/PlaybackTimer.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/RemoteCommands.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/StopKeyBinding.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/RecordCommand.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ScenarioList.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ScenarioModel.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ButtonBar.h
   ${CMAKE_CURRENT_LIST_DIR}/MainActions.h
   ${CMAKE_CURRENT_LIST_DIR}/MainWindow.h
   ${CMAKE_CURRENT_LIST_DIR}/PlaybackTimer.h
+  ${CMAKE_CURRENT_LIST_DIR}/RemoteCommands.h
+  ${CMAKE_CURRENT_LIST_DIR}/StopKeyBinding.h
+  ${CMAKE_CURRENT_LIST_DIR}/RecordCommand.h
   ${CMAKE_CURRENT_LIST_DIR}/ScenarioList.h
   ${CMAKE_CURRENT_LIST_DIR}/ScenarioModel.h
 )
 set_target_properties(tess_app PROPERTIES AUTOMOC ON)
 target_include_directories(tess_app PUBLIC ${PROJECT_SOURCE_DIR}/src)
-target_link_libraries(tess_app PUBLIC Qt6::Widgets tess_playback tess_script tess_settings)
+target_link_libraries(tess_app PUBLIC Qt6::Widgets Qt6::Network tess_playback tess_record tess_script tess_settings)
 
 add_executable(tessaline ${CMAKE_CURRENT_LIST_DIR}/main.cpp)
-target_link_libraries(tessaline PRIVATE tess_app tess_editor tess_about tess_desktop)
+target_link_libraries(tessaline PRIVATE tess_app tess_editor tess_about tess_desktop tess_recorder)
 set_target_properties(tessaline PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
 
 install(TARGETS tessaline RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})

@@ -12,8 +12,12 @@ tess_add_test(tess_window_test
     ${CMAKE_CURRENT_LIST_DIR}/FileCommandsTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PlaybackTimerTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/FaultTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/RecordCommandTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/RemoteCommandsTest.cpp
   LIBS tess_window_test_support tess_editor tess_about
   ENV QT_QPA_PLATFORM=offscreen)
+target_compile_definitions(tess_window_test PRIVATE TESSALINE_PROGRAM="$<TARGET_FILE:tessaline>")
+add_dependencies(tess_window_test tessaline)
 
 tess_add_test(tess_window_start_test
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/NoDisplayTest.cpp)

@@ -2,6 +2,7 @@
 
 #include <chrono>
 
+#include "app/play/StopKeyWait.h"
 #include "app/play/StopSignals.h"
 
 namespace tess {
@@ -11,10 +12,27 @@ Player::Player(std::vector<std::string> lines, InputSink& sink, RangeGenerator& 
     host_.onClickStop = [this] { engine_.Stop1Click(); };
 }
 
+void Player::SetStopKey(StopKey* key, std::function<void(const std::string&)> notify) {
+    stopKey_ = key;
+    notify_ = std::move(notify);
+}
+
 PlayOutcome Player::Play(int32_t start, const PlaySettings& settings) {
     using Clock = std::chrono::steady_clock;
     if (host_.LineCount() > 0) host_.SetCaretLine(start - 1);
     engine_.Play1Click();
+    // Checks the stop key; a press stops as the Stop command does.
+    const auto stopKeyPressed = [this] {
+        if (!stopKey_) return false;
+        const bool pressed = stopKey_->TakePress();
+        for (const std::string& line : stopKey_->TakeNotices()) {
+            if (notify_) notify_(line);
+        }
+        if (pressed) host_.ClickStop();
+        return pressed;
+    };
+    if (stopKey_) stopKey_->Arm();
+    const int keyHandle = stopKey_ ? stopKey_->WaitHandle() : -1;
 
     const auto interval = [this] { return std::chrono::milliseconds(host_.TimerInterval()); };
     uint64_t restarts = host_.CountdownRestarts();
@@ -22,8 +40,11 @@ PlayOutcome Player::Play(int32_t start, const PlaySettings& settings) {
     uint64_t ticks = 0;
     while (host_.TimerTicks() && StopSignals::Received() == 0) {
         if (settings.maxTicks && ticks >= *settings.maxTicks) break;
+        if (stopKeyPressed()) break;
         if (settings.paced) {
-            StopSignals::WaitUntil(deadline);
+            // Only the deadline brings the next tick; the key's other news
+            // (a new layout) is handled while waiting.
+            if (WaitForStopKey(keyHandle, deadline, stopKeyPressed)) break;
             if (StopSignals::Received() != 0) break;
         }
         engine_.Timer1Timer();
@@ -43,6 +64,7 @@ PlayOutcome Player::Play(int32_t start, const PlaySettings& settings) {
     }
     const bool halted = !host_.TimerEnabled() && host_.pauseShown;
     engine_.ReleaseHeld();
+    if (stopKey_) stopKey_->Disarm();
     if (StopSignals::Received() != 0) return PlayOutcome::Interrupted;
     if (halted) return PlayOutcome::ErrorHalt;
     return host_.TimerEnabled() ? PlayOutcome::TickLimit : PlayOutcome::Stopped;

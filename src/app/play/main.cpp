@@ -11,6 +11,7 @@
 #include "app/play/PlayerOptions.h"
 #include "app/play/StopSignals.h"
 #include "platform/DesktopSink.h"
+#include "platform/StopKey.h"
 #include "script/RangeValue.h"
 #include "script/ScenarioText.h"
 
@@ -49,6 +50,7 @@ int main(int argc, char** argv) {
 
     std::unique_ptr<DryRunOutput> dryRun;
     std::unique_ptr<InputSink> desktop;
+    std::unique_ptr<StopKey> stopKey;
     InputSink* sink = nullptr;
     if (options.dryRun) {
         dryRun = std::make_unique<DryRunOutput>(&StopSignals::WriteOutput);
@@ -59,6 +61,10 @@ int main(int argc, char** argv) {
         if (!opened.notice.empty()) std::fprintf(stderr, "tessaline-play: %s\n", opened.notice.c_str());
         desktop = std::move(opened.sink);
         sink = desktop.get();
+        // Pause or Ctrl+Alt+Q, pressed anywhere, ends playback with status 0.
+        std::string notice;
+        stopKey = CreateStopKey(*desktop, notice);
+        if (!notice.empty()) std::fprintf(stderr, "tessaline-play: %s\n", notice.c_str());
     }
 
     RangeGenerator fixedClock([ms = options.clockMs.value_or(0)] { return ms; });
@@ -68,6 +74,9 @@ int main(int argc, char** argv) {
     Player player(std::move(lines), *sink, random);
     player.Host().stepOverErrors = !options.haltOnError;
     player.Host().repeat = options.repeat;
+    player.SetStopKey(stopKey.get(), [](const std::string& line) {
+        std::fprintf(stderr, "tessaline-play: %s\n", line.c_str());
+    });
     if (dryRun) {
         dryRun->SetEngine(&player.Engine());
         player.Engine().SetListener(dryRun.get());

@@ -101,7 +101,13 @@ void X11Sink::mouse_event(uint32_t flags, int32_t, int32_t, uint32_t, uintptr_t)
 }
 
 void X11Sink::PressKey(KeyCode keycode) {
+    KeyPressGuard* guard = guard_ && guard_->Guards(keycode) ? guard_ : nullptr;
+    if (guard) guard->BeforeOwnPress(keycode);
     XTestFakeKeyEvent(display_, keycode, True, CurrentTime);
+    if (guard) {
+        XSync(display_, False);
+        guard->AfterOwnPress(keycode);
+    }
     down_[keycode] = true;
 }
 

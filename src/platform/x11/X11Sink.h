@@ -14,6 +14,7 @@
 #include "platform/InputSink.h"
 #include "platform/x11/BorrowedKeys.h"
 #include "platform/x11/ServerKeymap.h"
+#include "platform/x11/KeyPressGuard.h"
 
 namespace tess::x11 {
 
@@ -60,6 +61,8 @@ public:
     unsigned long KeymapChanges() const { return borrowed_.Changes(); }
 
     Display* display() const { return display_; }
+    // Steps aside for this sink's own presses of the keys it guards.
+    void SetKeyPressGuard(KeyPressGuard* guard) { guard_ = guard; }
 
 private:
     void PollEvents(bool readSocket);
@@ -92,6 +95,7 @@ private:
     std::bitset<256> viaAltGr_;      // keys pressed as AltGr instead of Ctrl+Alt
     bool modifiersSuspended_ = false;
     BorrowedKeys borrowed_;
+    KeyPressGuard* guard_ = nullptr;
 };
 
 // Opens the named display (nullptr: $DISPLAY) and checks that it is an X

@@ -51,6 +51,7 @@ public:
     WatchingClient& operator=(const WatchingClient&) = delete;
 
     Display* display() const { return display_; }
+    Window window() const { return window_; }
     // Everything the window received up to now (a round trip to the server
     // first, so events from another client's finished requests are in).
     std::vector<SeenEvent> Collect();

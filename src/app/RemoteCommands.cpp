@@ -1,0 +1,166 @@
+#include "app/RemoteCommands.h"
+
+#include <QAction>
+#include <QDir>
+#include <QLocalSocket>
+#include <QTimer>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "app/MainActions.h"
+#include "app/MainWindow.h"
+
+namespace tess {
+namespace {
+
+constexpr int kWaitMs = 5000;
+const char* const kWords[] = {"stop", "pause", "run"};
+
+bool IsWord(const QByteArray& word) {
+    for (const char* known : kWords) {
+        if (word == known) return true;
+    }
+    return false;
+}
+
+// A folder only this user can enter, and not a link to somewhere else.
+bool IsPrivateFolder(const QByteArray& path) {
+    struct stat info {};
+    return ::lstat(path.constData(), &info) == 0 && S_ISDIR(info.st_mode) &&
+           info.st_uid == ::getuid() && (info.st_mode & 077) == 0;
+}
+
+}  // namespace
+
+QString CommandSocketPath(bool create, QString& error) {
+    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+    QString folder;
+    if (!runtime.isEmpty() && runtime.startsWith('/')) {
+        folder = QString::fromLocal8Bit(runtime);
+    } else {
+        folder = QDir::tempPath() + QStringLiteral("/tessaline-0003-%1").arg(::getuid());
+        const QByteArray local = folder.toLocal8Bit();
+        if (create) ::mkdir(local.constData(), 0700);
+        if (!IsPrivateFolder(local)) {
+            error = QStringLiteral("the folder '%1' is missing or open to other users").arg(folder);
+            return {};
+        }
+    }
+    return folder + QStringLiteral("/tessaline-0003.socket");
+}
+
+QString CommandWordOf(const char* argument) {
+    for (const char* known : kWords) {
+        if (argument == QByteArray("--") + known) return QString::fromLatin1(known);
+    }
+    return {};
+}
+
+int SendCommand(const QString& path, const QString& word, QString& error) {
+    QLocalSocket socket;
+    socket.connectToServer(path);
+    if (path.isEmpty() || !socket.waitForConnected(kWaitMs)) {
+        error = QStringLiteral("no Tessaline window is running");
+        return 1;
+    }
+    socket.write(word.toLatin1() + '\n');
+    QByteArray answer;
+    while (!answer.contains('\n') && socket.waitForReadyRead(kWaitMs)) answer += socket.readAll();
+    answer += socket.readAll();
+    if (answer != "ok\n") {
+        error = QStringLiteral("the running Tessaline window did not take the command");
+        return 1;
+    }
+    return 0;
+}
+
+CommandServer::CommandServer(Perform perform, QObject* parent)
+    : QObject(parent), perform_(std::move(perform)) {
+    connect(&server_, &QLocalServer::newConnection, this, &CommandServer::Accept);
+}
+
+CommandServer::~CommandServer() { server_.close(); }
+
+bool CommandServer::Listen(const QString& path, QString& error) {
+    const QByteArray local = path.toLocal8Bit();
+    // Two windows starting at once must not both take an old socket over.
+    const int lock = ::open((local + ".lock").constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (lock < 0 || ::flock(lock, LOCK_EX) != 0) {
+        if (lock >= 0) ::close(lock);
+        error = QStringLiteral("cannot lock '%1.lock'").arg(path);
+        return false;
+    }
+    struct Unlock {
+        int fd;
+        ~Unlock() { ::close(fd); }
+    } unlock{lock};
+
+    struct stat info {};
+    if (::lstat(local.constData(), &info) == 0) {
+        if (!S_ISSOCK(info.st_mode) || info.st_uid != ::getuid()) {
+            error = QStringLiteral("'%1' is not a socket of this user").arg(path);
+            return false;
+        }
+        QLocalSocket probe;
+        probe.connectToServer(path);
+        if (probe.waitForConnected(1000)) {
+            error = QStringLiteral("another Tessaline window takes the commands");
+            return false;
+        }
+        // Nobody answers: a program that ended left it behind.
+        QLocalServer::removeServer(path);
+    }
+    server_.setSocketOptions(QLocalServer::UserAccessOption);
+    if (!server_.listen(path)) {
+        error = server_.errorString();
+        return false;
+    }
+    return true;
+}
+
+void CommandServer::Accept() {
+    while (QLocalSocket* socket = server_.nextPendingConnection()) {
+        pending_.insert(socket, {});
+        connect(socket, &QLocalSocket::readyRead, this, [this, socket] { Read(socket); });
+        connect(socket, &QLocalSocket::disconnected, this, [this, socket] {
+            pending_.remove(socket);
+            socket->deleteLater();
+        });
+        // A client that says nothing is not waited for.
+        QTimer::singleShot(kWaitMs, socket, [socket] { socket->abort(); });
+    }
+}
+
+void CommandServer::Read(QLocalSocket* socket) {
+    auto it = pending_.find(socket);
+    if (it == pending_.end()) return;
+    QByteArray& text = it.value();
+    text += socket->read(kCommandMaxBytes + 1 - text.size());
+    const qsizetype end = text.indexOf('\n');
+    if (end < 0 && text.size() <= kCommandMaxBytes && socket->bytesAvailable() == 0) return;
+    const QByteArray word = text.left(end);
+    const bool good = end >= 0 && end + 1 == text.size() && socket->bytesAvailable() == 0 && IsWord(word);
+    if (!good) {
+        socket->abort();  // refused; nothing happens
+        return;
+    }
+    text.clear();
+    perform_(QString::fromLatin1(word));
+    socket->write("ok\n");
+    socket->disconnectFromServer();
+}
+
+CommandServer::Perform WindowCommands(MainWindow& window) {
+    return [&window](const QString& word) {
+        MainActions& a = window.Actions();
+        QAction* action = word == QLatin1String("stop")    ? a.Stop1
+                          : word == QLatin1String("pause") ? a.Pause1
+                                                           : a.Play1;
+        action->trigger();
+    };
+}
+
+}  // namespace tess

@@ -1,0 +1,117 @@
+// `tessaline --stop`, `--pause` and `--run` against a window of this test
+// process, and against none: the real program as the client, the window's
+// command socket as the server.
+#include <gtest/gtest.h>
+
+#include <QLabel>
+#include <QLocalSocket>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include "WindowTestSupport.h"
+#include "app/RemoteCommands.h"
+#include "app/ScenarioList.h"
+
+namespace tess::test {
+namespace {
+
+class RemoteCommandsTest : public ::testing::Test, public WindowFixture {
+protected:
+    QString SocketPath() const { return TempPath("tessaline-0003.socket"); }
+    // Runs `tessaline ARG` with the test's folder as its runtime folder.
+    int Command(const QString& arg, QString* output = nullptr) {
+        QProcess process;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("XDG_RUNTIME_DIR", temp_.path());
+        process.setProcessEnvironment(env);
+        process.setProcessChannelMode(QProcess::MergedChannels);
+        QSignalSpy finished(&process, &QProcess::finished);
+        process.start(TESSALINE_PROGRAM, {arg});
+        if (!finished.wait(20000)) return -1;  // the loop runs meanwhile
+        if (output) *output = QString::fromLocal8Bit(process.readAll());
+        return process.exitCode();
+    }
+    // A socket file with nobody behind it, as a killed program leaves it.
+    void LeaveSocketBehind() {
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        const QByteArray path = SocketPath().toLocal8Bit();
+        std::strncpy(address.sun_path, path.constData(), sizeof address.sun_path - 1);
+        ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+        ::close(fd);
+    }
+};
+
+TEST_F(RemoteCommandsTest, CommandsFromAnotherProcessActOnTheRunningWindow) {
+    CommandServer server(WindowCommands(*window));
+    QString error;
+    ASSERT_TRUE(server.Listen(SocketPath(), error)) << error.toStdString();
+    struct stat info {};
+    ASSERT_EQ(::stat(SocketPath().toLocal8Bit().constData(), &info), 0);
+    EXPECT_EQ(info.st_mode & 077, 0u) << "the socket is open to other users";
+    const struct {
+        const char* arg;
+        const char* state;
+        bool running;
+    } cases[] = {{"--run", " Run", true}, {"--pause", " Pause", false},
+                 {"--run", " Run", true}, {"--stop", " Stop", false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.arg);
+        EXPECT_EQ(Command(c.arg), 0);
+        EXPECT_EQ(window->StatusPanel1->text(), c.state);
+        EXPECT_EQ(window->TimerEnabled(), c.running);
+    }
+    EXPECT_TRUE(window->ListBox1->IsSelected(0));  // Stop selects line 1
+}
+
+TEST_F(RemoteCommandsTest, WithoutARunningWindowTheCommandSaysSoInOneLine) {
+    for (bool leftBehind : {false, true}) {
+        SCOPED_TRACE(leftBehind ? "socket left behind" : "no socket");
+        if (leftBehind) LeaveSocketBehind();
+        QString output;
+        EXPECT_EQ(Command("--stop", &output), 1);
+        EXPECT_EQ(output, "tessaline: no Tessaline window is running\n");
+    }
+}
+
+TEST_F(RemoteCommandsTest, SocketLeftBehindIsTakenOverALiveOneIsNot) {
+    LeaveSocketBehind();
+    CommandServer first(WindowCommands(*window));
+    QString error;
+    ASSERT_TRUE(first.Listen(SocketPath(), error)) << error.toStdString();
+    CommandServer second([](const QString&) { ADD_FAILURE() << "the second window took a command"; });
+    EXPECT_FALSE(second.Listen(SocketPath(), error));
+    EXPECT_EQ(Command("--run"), 0);
+    EXPECT_EQ(window->StatusPanel1->text(), " Run");
+}
+
+TEST_F(RemoteCommandsTest, AnythingButOneKnownWordIsRefusedAndIgnored) {
+    int performed = 0;
+    CommandServer server([&](const QString&) { ++performed; });
+    QString error;
+    ASSERT_TRUE(server.Listen(SocketPath(), error)) << error.toStdString();
+    const QByteArray cases[] = {"STOP\n", "stop stop\n", "stop\nrun\n", "\n", "halt\n",
+                                QByteArray(70, 's') + "\n", QByteArray("stop\0\n", 6),
+                                QByteArray(64, ' ') + "stop\n"};
+    for (const QByteArray& text : cases) {
+        SCOPED_TRACE(text.toStdString());
+        QLocalSocket socket;
+        socket.connectToServer(SocketPath());
+        ASSERT_TRUE(socket.waitForConnected(5000));
+        socket.write(text);
+        QSignalSpy closed(&socket, &QLocalSocket::disconnected);
+        ASSERT_TRUE(closed.wait(10000));
+        EXPECT_TRUE(socket.readAll().isEmpty());
+    }
+    EXPECT_EQ(performed, 0);
+}
+
+}  // namespace
+}  // namespace tess::test

@@ -1,0 +1,120 @@
+// The stop keys in the main window on a real X server (Qt on xcb): the
+// user's key performs Stop (" Stop", nothing held, line 1 selected), and a
+// key that another program holds is told in the status bar.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLabel>
+#include <QStatusBar>
+#include <QTest>
+
+#include <cstdlib>
+
+#include "app/MainActions.h"
+#include "app/MainWindow.h"
+#include "app/ScenarioList.h"
+#include "app/ScenarioModel.h"
+#include "app/StopKeyBinding.h"
+#include "platform/StopKey.h"
+#include "playback/PlaybackEngine.h"
+// Xlib's macros (None, Bool...) last, after Qt's headers.
+#include <X11/keysym.h>
+
+#include "XTestServer.h"
+#include "platform/x11/X11Sink.h"
+
+namespace tess::x11::testing {
+namespace {
+
+// One X server and one application for the whole program: Qt connects to
+// the display once.
+struct Desktop {
+    Desktop() {
+        setenv("DISPLAY", server.name().c_str(), 1);
+        setenv("QT_QPA_PLATFORM", "xcb", 1);
+        app = std::make_unique<QApplication>(argc, argv);
+    }
+    Xvfb server;
+    int argc = 1;
+    char name[16] = "x11_window_test";
+    char* argv[2] = {name, nullptr};
+    std::unique_ptr<QApplication> app;
+};
+
+Desktop& TheDesktop() {
+    static Desktop desktop;
+    return desktop;
+}
+
+class WindowStopKeyTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_FALSE(TheDesktop().server.name().empty()) << "Xvfb did not start";
+        if (WaitForProgram(StartProgram({"xdotool", "version"})) != 0)
+            GTEST_SKIP() << "xdotool is not installed";
+        client = std::make_unique<WatchingClient>(TheDesktop().server.name());
+        std::string error;
+        sink = OpenX11Sink(TheDesktop().server.name().c_str(), error);
+        ASSERT_TRUE(sink) << error;
+        stopKey = CreateStopKey(*sink, error);
+        window = std::make_unique<MainWindow>(*sink);
+        binding = std::make_unique<StopKeyBinding>(*window, *stopKey);
+        // Holds Shift and the left button, then waits ten minutes.
+        window->ListBox1->Model().SetLines(
+            {"Interval 1", "KeyDown #16", "MouseLDown ", "Interval 600000", "Stop"});
+    }
+    void TearDown() override {
+        binding.reset();
+        window.reset();
+        stopKey.reset();
+        sink.reset();
+        client.reset();
+    }
+    bool Holding() {
+        return QTest::qWaitFor([&] { return window->Engine().HoldsInput() &&
+                                            window->TimerInterval() == 600000; }, 10000);
+    }
+
+    std::unique_ptr<WatchingClient> client;
+    std::unique_ptr<X11Sink> sink;
+    std::unique_ptr<StopKey> stopKey;
+    std::unique_ptr<MainWindow> window;
+    std::unique_ptr<StopKeyBinding> binding;
+};
+
+TEST_F(WindowStopKeyTest, KeyFromTheUserPerformsStop) {
+    for (const char* key : {"Pause", "ctrl+alt+q"}) {
+        SCOPED_TRACE(key);
+        window->SetTimerInterval(1);  // the last run left it at ten minutes
+        window->Actions().Play1->trigger();
+        ASSERT_TRUE(Holding());
+        EXPECT_TRUE(stopKey->Armed());
+        EXPECT_TRUE(client->AnythingHeld());
+        const pid_t pid = StartProgram({"xdotool", "key", key});
+        EXPECT_TRUE(QTest::qWaitFor([&] { return window->StatusPanel1->text() == " Stop"; }, 10000));
+        EXPECT_EQ(WaitForProgram(pid), 0);
+        EXPECT_FALSE(window->TimerEnabled());
+        EXPECT_FALSE(stopKey->Armed());
+        EXPECT_FALSE(client->AnythingHeld());
+        EXPECT_TRUE(window->ListBox1->IsSelected(0));
+        EXPECT_EQ(window->Engine().CurrentLine(), 0);
+    }
+}
+
+TEST_F(WindowStopKeyTest, KeyThatAnotherProgramHoldsIsToldInTheStatusBar) {
+    Display* other = client->display();
+    XGrabKey(other, XKeysymToKeycode(other, XK_Pause), AnyModifier, DefaultRootWindow(other), False,
+             GrabModeAsync, GrabModeAsync);
+    XSync(other, False);
+    window->Actions().Play1->trigger();
+    EXPECT_EQ(window->statusBar()->currentMessage(),
+              " Pause does not stop playback here: another program holds that key");
+    window->Actions().Stop1->trigger();
+    window->statusBar()->clearMessage();
+    window->Actions().Play1->trigger();  // told once only
+    EXPECT_EQ(window->statusBar()->currentMessage(), "");
+    window->Actions().Stop1->trigger();
+}
+
+}  // namespace
+}  // namespace tess::x11::testing
