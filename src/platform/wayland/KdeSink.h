@@ -12,7 +12,7 @@
 
 #include "platform/InputSink.h"
 #include "platform/wayland/Globals.h"
-#include "platform/wayland/KeyPresses.h"
+#include "platform/xkb/KeyPresses.h"
 #include "platform/xkb/KeymapIndex.h"
 
 namespace tess::wayland {
@@ -52,7 +52,7 @@ private:
     xkb_context* context_ = nullptr;
     xkb_keymap* keymap_ = nullptr;
     xkb::KeymapIndex keys_;
-    KeyPresses presses_;
+    xkb::KeyPresses presses_;
     OutputLayout layout_;
     std::optional<ScreenPoint> lastPoint_;
     std::bitset<2> buttonsDown_;  // left, right

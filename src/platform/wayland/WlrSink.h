@@ -14,7 +14,7 @@
 
 #include "platform/InputSink.h"
 #include "platform/wayland/Globals.h"
-#include "platform/wayland/KeyPresses.h"
+#include "platform/xkb/KeyPresses.h"
 #include "platform/xkb/KeymapIndex.h"
 
 struct zwlr_virtual_pointer_v1;
@@ -72,7 +72,7 @@ private:
     xkb_keymap* keymap_ = nullptr;
     xkb_state* state_ = nullptr;
     xkb::KeymapIndex keys_;
-    KeyPresses presses_;
+    xkb::KeyPresses presses_;
     std::optional<ScreenPoint> lastPoint_;
     std::bitset<2> buttonsDown_;  // left, right
 

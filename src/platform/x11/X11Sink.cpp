@@ -16,6 +16,11 @@ namespace tess::x11 {
 X11Sink::X11Sink(Display* display, std::chrono::milliseconds restoreDelay,
                  std::chrono::milliseconds settleDelay)
     : display_(display), root_(DefaultRootWindow(display)),
+      presses_(keyboard_.index(),
+               [this](xkb_keycode_t keycode, bool press) {
+                   press ? PressKey(static_cast<KeyCode>(keycode))
+                         : ReleaseKey(static_cast<KeyCode>(keycode));
+               }),
       borrowed_(display, settleDelay, restoreDelay) {
     HandleServerLoss();
     WatchForErrors(display_);
@@ -108,63 +113,15 @@ void X11Sink::PressKey(KeyCode keycode) {
         XSync(display_, False);
         guard->AfterOwnPress(keycode);
     }
-    down_[keycode] = true;
 }
 
 void X11Sink::ReleaseKey(KeyCode keycode) {
     XTestFakeKeyEvent(display_, keycode, False, CurrentTime);
-    down_[keycode] = false;
-}
-
-void X11Sink::ReleaseHeldModifiers() {
-    for (size_t kc = 0; kc < down_.size(); ++kc) {
-        if (down_[kc] && (ctrlHeld_[kc] || altHeld_[kc])) ReleaseKey(static_cast<KeyCode>(kc));
-    }
-    modifiersSuspended_ = true;
-}
-
-void X11Sink::RepressSuspendedModifiers() {
-    for (size_t kc = 0; kc < down_.size(); ++kc) {
-        if (!down_[kc] && (ctrlHeld_[kc] || altHeld_[kc])) PressKey(static_cast<KeyCode>(kc));
-    }
-    modifiersSuspended_ = false;
 }
 
 void X11Sink::keybd_event(uint8_t vk, uint8_t, uint32_t flags, uintptr_t) {
     PollEvents(false);
-    const KeyCode kc = static_cast<KeyCode>(keys().KeycodeForVirtualKey(vk));
-    if (!kc) return;
-    const bool up = flags & KEYEVENTF_KEYUP;
-    const KeyCode level3 = static_cast<KeyCode>(keys().Level3Keycode());
-    const bool isCtrl = vk == 17 || vk == 162 || vk == 163;
-    const bool isAlt = (vk == 18 || vk == 164 || vk == 165) && kc != level3;
-
-    if (isCtrl || isAlt) {
-        // Held for the caller; while AltGr stands in for Ctrl+Alt the keys
-        // themselves stay released.
-        (isCtrl ? ctrlHeld_ : altHeld_)[kc] = !up;
-        if (!modifiersSuspended_ || down_[kc]) up ? ReleaseKey(kc) : PressKey(kc);
-        if (ctrlHeld_.none() && altHeld_.none()) modifiersSuspended_ = false;
-        return;
-    }
-    if (up) {
-        ReleaseKey(kc);
-        if (viaAltGr_[kc]) {
-            viaAltGr_[kc] = false;
-            if (viaAltGr_.none() && level3 && down_[level3]) ReleaseKey(level3);
-        }
-        return;
-    }
-    // Ctrl+Alt on a key with an AltGr character types that character, as
-    // on Windows; on other keys it stays a shortcut.
-    if (ctrlHeld_.any() && altHeld_.any() && level3 && keys().HasLevel3Symbol(kc)) {
-        if (!modifiersSuspended_) ReleaseHeldModifiers();
-        if (!down_[level3]) PressKey(level3);
-        viaAltGr_[kc] = true;
-    } else if (modifiersSuspended_) {
-        RepressSuspendedModifiers();
-    }
-    PressKey(kc);
+    presses_.KeyEvent(vk, flags & KEYEVENTF_KEYUP);
 }
 
 int16_t X11Sink::VkKeyScanA(char32_t ch) {
@@ -172,46 +129,18 @@ int16_t X11Sink::VkKeyScanA(char32_t ch) {
     return keys().VkKeyScan(ch);
 }
 
-namespace {
-
-// The key that types ch on the layout with the modifiers it has keys for.
-std::optional<xkb::KeyStroke> DirectStroke(const xkb::KeymapIndex& keys, char32_t ch) {
-    auto stroke = keys.KeyForChar(ch);
-    if (!stroke) return std::nullopt;
-    if ((stroke->shiftState & kShiftStateShift) && !keys.ShiftKeycode()) return std::nullopt;
-    if ((stroke->shiftState & kShiftStateAlt) && !keys.Level3Keycode()) return std::nullopt;
-    return stroke;
-}
-
-}  // namespace
-
 void X11Sink::WillSendUnicodeChars(std::u32string_view chars) {
     PollEvents(true);
     std::u32string borrowed;
     for (char32_t ch : chars) {
-        if (!DirectStroke(keys(), ch)) borrowed += ch;
+        if (!presses_.CanTypeChar(ch)) borrowed += ch;
     }
     borrowed_.Expect(borrowed);
 }
 
 void X11Sink::SendUnicodeChar(char32_t ch) {
     PollEvents(true);
-    const auto stroke = DirectStroke(keys(), ch);
-    if (!stroke) {
-        TypeOnBorrowedKey(ch);
-        return;
-    }
-    const KeyCode shift = static_cast<KeyCode>(keys().ShiftKeycode());
-    const KeyCode level3 = static_cast<KeyCode>(keys().Level3Keycode());
-    const KeyCode key = static_cast<KeyCode>(stroke->keycode);
-    const bool pressShift = (stroke->shiftState & kShiftStateShift) && !down_[shift];
-    const bool pressLevel3 = (stroke->shiftState & kShiftStateAlt) && !down_[level3];
-    if (pressShift) PressKey(shift);
-    if (pressLevel3) PressKey(level3);
-    PressKey(key);
-    ReleaseKey(key);
-    if (pressLevel3) ReleaseKey(level3);
-    if (pressShift) ReleaseKey(shift);
+    if (!presses_.TypeChar(ch)) TypeOnBorrowedKey(ch);
 }
 
 void X11Sink::TypeOnBorrowedKey(char32_t ch) {
@@ -227,24 +156,24 @@ void X11Sink::TypeOnBorrowedKey(char32_t ch) {
     std::vector<KeyCode> pressed, released;
     auto want = [&](std::span<const KeyCode> modifiers, bool wanted) {
         const bool down = std::any_of(modifiers.begin(), modifiers.end(),
-                                      [this](KeyCode k) { return k && down_[k]; });
+                                      [this](KeyCode k) { return k && presses_.IsDown(k); });
         if (wanted && !down && modifiers.front()) {
-            PressKey(modifiers.front());
+            presses_.Press(modifiers.front());
             pressed.push_back(modifiers.front());
         }
         for (KeyCode k : modifiers) {
-            if (!wanted && k && down_[k]) {
-                ReleaseKey(k);
+            if (!wanted && k && presses_.IsDown(k)) {
+                presses_.Release(k);
                 released.push_back(k);
             }
         }
     };
     want(shiftKeys, stroke.level & 1);
     want(std::span(&level3, 1), stroke.level & 2);
-    PressKey(stroke.keycode);
-    ReleaseKey(stroke.keycode);
-    for (auto k = pressed.rbegin(); k != pressed.rend(); ++k) ReleaseKey(*k);
-    for (KeyCode k : released) PressKey(k);
+    presses_.Press(stroke.keycode);
+    presses_.Release(stroke.keycode);
+    for (auto k = pressed.rbegin(); k != pressed.rend(); ++k) presses_.Release(*k);
+    for (KeyCode k : released) presses_.Press(k);
     borrowed_.Used(stroke.keycode);
 }
 
@@ -264,17 +193,11 @@ void X11Sink::Flush() {
 }
 
 void X11Sink::ReleaseAll() {
-    for (size_t kc = 0; kc < down_.size(); ++kc) {
-        if (down_[kc]) ReleaseKey(static_cast<KeyCode>(kc));
-    }
+    presses_.ReleaseAll();
     for (unsigned button = 1; button < buttonsDown_.size(); ++button) {
         if (buttonsDown_[button]) XTestFakeButtonEvent(display_, button, False, CurrentTime);
     }
     buttonsDown_.reset();
-    ctrlHeld_.reset();
-    altHeld_.reset();
-    viaAltGr_.reset();
-    modifiersSuspended_ = false;
     XSync(display_, False);
     borrowed_.Synced();
     RestoreKeyboardMapping();

@@ -15,6 +15,7 @@
 #include "platform/x11/BorrowedKeys.h"
 #include "platform/x11/ServerKeymap.h"
 #include "platform/x11/KeyPressGuard.h"
+#include "platform/xkb/KeyPresses.h"
 
 namespace tess::x11 {
 
@@ -70,8 +71,6 @@ private:
     ScreenPoint PrimaryOrigin();
     void PressKey(KeyCode keycode);
     void ReleaseKey(KeyCode keycode);
-    void ReleaseHeldModifiers();
-    void RepressSuspendedModifiers();
     void TypeOnBorrowedKey(char32_t ch);
     void ReloadKeyboard();
     bool OwnMappingChange(const XEvent& event);
@@ -88,12 +87,8 @@ private:
     bool keymapStale_ = true;
     int group_ = -1;  // as the last state notification gave it
 
-    std::bitset<256> down_;          // keys this sink holds down now
+    xkb::KeyPresses presses_;        // keys this sink holds down, by Windows rules
     std::bitset<8> buttonsDown_;     // buttons 1-7 held down
-    std::bitset<256> ctrlHeld_;      // Ctrl keys held as far as the caller knows
-    std::bitset<256> altHeld_;       // Alt keys held as far as the caller knows
-    std::bitset<256> viaAltGr_;      // keys pressed as AltGr instead of Ctrl+Alt
-    bool modifiersSuspended_ = false;
     BorrowedKeys borrowed_;
     KeyPressGuard* guard_ = nullptr;
 };

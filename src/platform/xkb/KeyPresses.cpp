@@ -1,6 +1,6 @@
-#include "platform/wayland/KeyPresses.h"
+#include "platform/xkb/KeyPresses.h"
 
-namespace tess::wayland {
+namespace tess::xkb {
 
 void KeyPresses::Press(xkb_keycode_t keycode) {
     send_(keycode, true);
@@ -62,18 +62,26 @@ void KeyPresses::KeyEvent(uint8_t vk, bool up) {
     Press(kc);
 }
 
-bool KeyPresses::TypeChar(char32_t ch) {
-    const auto stroke = keys_.KeyForChar(ch);
-    if (!stroke || stroke->keycode >= down_.size()) return false;
+std::optional<KeyStroke> KeyPresses::DirectStroke(char32_t ch) const {
+    auto stroke = keys_.KeyForChar(ch);
+    if (!stroke || stroke->keycode >= down_.size()) return std::nullopt;
     const xkb_keycode_t shift = keys_.ShiftKeycode();
     const xkb_keycode_t level3 = keys_.Level3Keycode();
-    const bool needShift = stroke->mods & keys_.ShiftMods();
-    const bool needLevel3 = stroke->mods & keys_.Level3Mods();
-    if ((needShift && (!shift || shift >= down_.size())) ||
-        (needLevel3 && (!level3 || level3 >= down_.size())))
-        return false;
-    const bool pressShift = needShift && !down_[shift];
-    const bool pressLevel3 = needLevel3 && !down_[level3];
+    if (((stroke->mods & keys_.ShiftMods()) && (!shift || shift >= down_.size())) ||
+        ((stroke->mods & keys_.Level3Mods()) && (!level3 || level3 >= down_.size())))
+        return std::nullopt;
+    return stroke;
+}
+
+bool KeyPresses::CanTypeChar(char32_t ch) const { return DirectStroke(ch).has_value(); }
+
+bool KeyPresses::TypeChar(char32_t ch) {
+    const auto stroke = DirectStroke(ch);
+    if (!stroke) return false;
+    const xkb_keycode_t shift = keys_.ShiftKeycode();
+    const xkb_keycode_t level3 = keys_.Level3Keycode();
+    const bool pressShift = (stroke->mods & keys_.ShiftMods()) && !down_[shift];
+    const bool pressLevel3 = (stroke->mods & keys_.Level3Mods()) && !down_[level3];
     if (pressShift) Press(shift);
     if (pressLevel3) Press(level3);
     Press(stroke->keycode);
@@ -93,4 +101,4 @@ void KeyPresses::ReleaseAll() {
     modifiersSuspended_ = false;
 }
 
-}  // namespace tess::wayland
+}  // namespace tess::xkb

@@ -1,0 +1,57 @@
+#pragma once
+// Key events by Windows rules on an XKB keymap, for the desktop sinks that
+// describe the keyboard with libxkbcommon (X11, Wayland): a virtual-key
+// code presses its key; Ctrl+Alt on a key with an AltGr character types
+// that character through AltGr, as on Windows; a character of the layout
+// is typed with Shift and AltGr as it needs. Remembers what it holds down
+// so that it can let go of everything.
+#include <xkbcommon/xkbcommon.h>
+
+#include <bitset>
+#include <cstdint>
+#include <functional>
+#include <optional>
+
+#include "platform/xkb/KeymapIndex.h"
+
+namespace tess::xkb {
+
+class KeyPresses {
+public:
+    // Sends one key event (an XKB keycode below 256) to the desktop.
+    using SendKey = std::function<void(xkb_keycode_t keycode, bool press)>;
+    // `keys` is kept by reference: the caller updates it in place when the
+    // layout changes.
+    KeyPresses(const KeymapIndex& keys, SendKey send) : keys_(keys), send_(std::move(send)) {}
+
+    // keybd_event: down, or up when `up`.
+    void KeyEvent(uint8_t vk, bool up);
+    // Types ch with the layout's keys; false (nothing sent) when the
+    // layout has no key for it.
+    bool TypeChar(char32_t ch);
+    // Whether TypeChar can type ch with the layout's keys.
+    bool CanTypeChar(char32_t ch) const;
+    // Lets go of every key held down.
+    void ReleaseAll();
+
+    // Single key events for a caller that types on keys of its own (a
+    // keycode below 256); what is held is kept track of all the same.
+    void Press(xkb_keycode_t keycode);
+    void Release(xkb_keycode_t keycode);
+    bool IsDown(xkb_keycode_t keycode) const { return keycode < down_.size() && down_[keycode]; }
+
+private:
+    std::optional<KeyStroke> DirectStroke(char32_t ch) const;
+    void ReleaseHeldModifiers();
+    void RepressSuspendedModifiers();
+
+    const KeymapIndex& keys_;
+    SendKey send_;
+    std::bitset<256> down_;      // keys held down now
+    std::bitset<256> ctrlHeld_;  // Ctrl keys held as far as the caller knows
+    std::bitset<256> altHeld_;   // Alt keys held as far as the caller knows
+    std::bitset<256> viaAltGr_;  // keys pressed as AltGr instead of Ctrl+Alt
+    bool modifiersSuspended_ = false;
+};
+
+}  // namespace tess::xkb
