@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """Draws the program's icon: a page of scenario lines with a green run
-triangle in its corner. Writes tessaline.svg and tessaline-48.png (the PNG
+triangle in its corner. Writes tessaline.svg, tessaline-48.png and tessaline.ico (the PNG
 rasterised here with 4x4 supersampling; standard library only). The window
 draws the same design in code (src/app/ButtonPictures.cpp)."""
 import struct
@@ -52,6 +52,19 @@ def colour_at(x, y):
     return None
 
 
+def ico(images):
+    """A Windows icon holding PNG images (one entry per size)."""
+    header = struct.pack("<HHH", 0, 1, len(images))
+    offset = len(header) + 16 * len(images)
+    entries, data = b"", b""
+    for image in images:
+        width, height = struct.unpack(">II", image[16:24])
+        entries += struct.pack("<BBBBHHII", width % 256, height % 256, 0, 0, 1, 32, len(image),
+                               offset + len(data))
+        data += image
+    return header + entries + data
+
+
 def png(size):
     scale, n = 64 / size, 4
     rows = []
@@ -83,3 +96,4 @@ def png(size):
 if __name__ == "__main__":
     (HERE / "tessaline.svg").write_text(SVG)
     (HERE / "tessaline-48.png").write_bytes(png(48))
+    (HERE / "tessaline.ico").write_bytes(ico([png(16), png(32), png(48), png(256)]))

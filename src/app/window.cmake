@@ -32,9 +32,25 @@ target_link_libraries(tessaline PRIVATE tess_app tess_editor tess_about tess_des
 set_target_properties(tessaline PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
 
 install(TARGETS tessaline RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-install(FILES ${PROJECT_SOURCE_DIR}/resources/tessaline.desktop
-        DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
-install(FILES ${PROJECT_SOURCE_DIR}/resources/tessaline.svg
-        DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
-install(FILES ${PROJECT_SOURCE_DIR}/resources/tessaline-48.png
-        DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/48x48/apps RENAME tessaline.png)
+if(WIN32)
+  # A window program (no console), with its icon and version in the
+  # resources; the install step copies the Qt libraries and plugins it needs
+  # beside it.
+  enable_language(RC)
+  configure_file(${CMAKE_CURRENT_LIST_DIR}/tessaline.rc.in ${CMAKE_CURRENT_BINARY_DIR}/tessaline.rc @ONLY)
+  target_sources(tessaline PRIVATE ${CMAKE_CURRENT_BINARY_DIR}/tessaline.rc)
+  set_target_properties(tessaline PROPERTIES WIN32_EXECUTABLE ON)
+  if(COMMAND qt_generate_deploy_app_script)
+    qt_generate_deploy_app_script(TARGET tessaline OUTPUT_SCRIPT tess_deploy_script
+                                  NO_UNSUPPORTED_PLATFORM_ERROR)
+    install(SCRIPT ${tess_deploy_script})
+  endif()
+else()
+  # The desktop entry and the icons, for Unix desktops.
+  install(FILES ${PROJECT_SOURCE_DIR}/resources/tessaline.desktop
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+  install(FILES ${PROJECT_SOURCE_DIR}/resources/tessaline.svg
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+  install(FILES ${PROJECT_SOURCE_DIR}/resources/tessaline-48.png
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/48x48/apps RENAME tessaline.png)
+endif()

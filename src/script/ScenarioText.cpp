@@ -1,10 +1,11 @@
 #include "script/ScenarioText.h"
 
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <system_error>
+#include <type_traits>
 
 #include "script/Utf8.h"
 
@@ -15,6 +16,16 @@ namespace {
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 }  // namespace
+
+std::filesystem::path PathFromUtf8(const std::string& name) {
+    // Where the system's names are bytes they are used as given; where they
+    // are UTF-16 (Windows) the UTF-8 is converted, not read in a code page.
+    if constexpr (std::is_same_v<std::filesystem::path::value_type, char>) {
+        return std::filesystem::path(name);
+    } else {
+        return std::filesystem::path(std::u8string(name.begin(), name.end()));
+    }
+}
 
 std::vector<std::string> DecodeScenario(std::string_view bytes) {
     if (bytes.starts_with(kByteOrderMark)) bytes.remove_prefix(3);
@@ -61,7 +72,8 @@ std::string EncodeScenario(const std::vector<std::string>& lines) {
 bool ReadFileBytes(const std::string& path, std::string& bytes, std::string& error) {
     namespace fs = std::filesystem;
     std::error_code ec;
-    const fs::file_status status = fs::status(path, ec);
+    const fs::path file = PathFromUtf8(path);
+    const fs::file_status status = fs::status(file, ec);
     if (status.type() == fs::file_type::not_found) {
         error = path + ": no such file";
         return false;
@@ -76,18 +88,18 @@ bool ReadFileBytes(const std::string& path, std::string& bytes, std::string& err
         error = path + ": is not a plain file, not a scenario file";
         return false;
     }
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file) {
+    errno = 0;
+    std::ifstream in(file, std::ios::binary);
+    if (!in) {
         error = path + ": cannot be read (" + std::strerror(errno) + ")";
         return false;
     }
     bytes.clear();
     char chunk[65536];
-    std::size_t n;
-    while ((n = std::fread(chunk, 1, sizeof chunk, file)) > 0) bytes.append(chunk, n);
-    const bool failed = std::ferror(file) != 0;
+    while (in.read(chunk, sizeof chunk) || in.gcount() > 0)
+        bytes.append(chunk, static_cast<std::size_t>(in.gcount()));
+    const bool failed = in.bad();
     const int readErrno = errno;
-    std::fclose(file);
     if (failed) {
         error = path + ": cannot be read (" + std::strerror(readErrno) + ")";
         return false;
@@ -105,20 +117,23 @@ bool ReadScenarioFile(const std::string& path, std::vector<std::string>& lines,
 
 bool WriteScenarioFile(const std::string& path, const std::vector<std::string>& lines,
                        std::string& error) {
-    const std::string temp = path + ".saving~";
+    const std::filesystem::path target = PathFromUtf8(path);
+    const std::filesystem::path temp = PathFromUtf8(path + ".saving~");
     const std::string bytes = EncodeScenario(lines);
-    std::FILE* file = std::fopen(temp.c_str(), "wb");
+    errno = 0;
+    std::ofstream file(temp, std::ios::binary | std::ios::trunc);
     if (!file) {
         error = path + ": cannot be written (" + std::strerror(errno) + ")";
         return false;
     }
-    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    bool ok = static_cast<bool>(file.flush());
     int writeErrno = errno;
-    if (std::fflush(file) != 0) ok = false, writeErrno = errno;
-    if (std::fclose(file) != 0 && ok) ok = false, writeErrno = errno;
+    file.close();
+    if (file.fail() && ok) ok = false, writeErrno = errno;
     std::error_code ec;
     if (ok) {
-        std::filesystem::rename(temp, path, ec);
+        std::filesystem::rename(temp, target, ec);
         if (!ec) return true;
         error = path + ": cannot be written (" + ec.message() + ")";
     } else {

@@ -3,11 +3,15 @@
 // Reading accepts LF and CRLF and a last line without a line end; a file
 // that is not valid UTF-8 is read as Windows-1252 (scenarios written on
 // Windows) and converted, so lines in memory are always UTF-8.
+#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace tess {
+
+// A file name as the program holds it (UTF-8) as the system's path.
+std::filesystem::path PathFromUtf8(const std::string& name);
 
 // 'a\n\n' gives "a" and ""; an empty file gives no lines. A UTF-8 byte
 // order mark at the very start is dropped.

@@ -12,7 +12,7 @@ constexpr std::size_t kFlushAt = 1 << 16;
 
 }  // namespace
 
-DryRunOutput::DryRunOutput(std::FILE* out) : out_(out) { buffer_.reserve(kFlushAt + 4096); }
+DryRunOutput::DryRunOutput(Writer write) : write_(std::move(write)) { buffer_.reserve(kFlushAt + 4096); }
 
 DryRunOutput::~DryRunOutput() { Finish(); }
 
@@ -34,10 +34,9 @@ void DryRunOutput::End() {
 
 void DryRunOutput::Finish() {
     if (!buffer_.empty()) {
-        if (good_ && std::fwrite(buffer_.data(), 1, buffer_.size(), out_) != buffer_.size()) good_ = false;
+        if (good_ && !write_(buffer_)) good_ = false;
         buffer_.clear();
     }
-    if (good_ && std::fflush(out_) != 0) good_ = false;
 }
 
 void DryRunOutput::SetCursorPos(int32_t x, int32_t y) {

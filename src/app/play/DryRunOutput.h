@@ -3,8 +3,9 @@
 // call, and a listener that prints the engine's events, one per line, each
 // led by the engine's CurrentLine. Characters map through the fixed US
 // layout, so the output is the same on every machine.
-#include <cstdio>
+#include <functional>
 #include <string>
+#include <string_view>
 
 #include "platform/InputSink.h"
 #include "playback/PlaybackEngine.h"
@@ -13,7 +14,9 @@ namespace tess {
 
 class DryRunOutput : public InputSink, public PlaybackListener {
 public:
-    explicit DryRunOutput(std::FILE* out);
+    // `write` takes each block of the listing; false when it was not written.
+    using Writer = std::function<bool(std::string_view)>;
+    explicit DryRunOutput(Writer write);
     ~DryRunOutput() override;
 
     // The engine whose CurrentLine numbers the lines.
@@ -47,7 +50,7 @@ private:
     void Number(int64_t value);
     void End();
 
-    std::FILE* out_;
+    Writer write_;
     const PlaybackEngine* engine_ = nullptr;
     ScreenPoint cursor_;
     std::string buffer_;

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "app/play/Arguments.h"
 #include "app/play/DryRunOutput.h"
 #include "app/play/Player.h"
 #include "app/play/PlayerOptions.h"
@@ -27,9 +28,13 @@ int Fail(const std::string& message) {
 
 int main(int argc, char** argv) {
     using namespace tess;
+    const std::vector<std::string> arguments = ProgramArguments(argc, argv);
+    std::vector<const char*> args;
+    for (const std::string& argument : arguments) args.push_back(argument.c_str());
     PlayerOptions options;
     std::string error;
-    if (!ParsePlayerOptions(argc, argv, options, error)) return Fail(error + " (" + kPlayerUsage + ")");
+    if (!ParsePlayerOptions(static_cast<int>(args.size()), args.data(), options, error))
+        return Fail(error + " (" + kPlayerUsage + ")");
     if (options.help) {
         std::printf("%s\n", kPlayerUsage);
         return 0;
@@ -48,7 +53,7 @@ int main(int argc, char** argv) {
     std::unique_ptr<StopKey> stopKey;
     InputSink* sink = nullptr;
     if (options.dryRun) {
-        dryRun = std::make_unique<DryRunOutput>(stdout);
+        dryRun = std::make_unique<DryRunOutput>(&StopSignals::WriteOutput);
         sink = dryRun.get();
     } else {
         desktop = CreateDesktopSink(error);
@@ -80,18 +85,16 @@ int main(int argc, char** argv) {
     settings.maxTicks = options.maxTicks;
     const PlayOutcome outcome = player.Play(options.start, settings);
 
-    if (dryRun) {
-        dryRun->Finish();
-        if (!dryRun->Good()) {
-            std::fprintf(stderr, "tessaline-play: the listing could not be written\n");
-            return 1;
-        }
+    if (dryRun) dryRun->Finish();
+    // A stop request decides the status, whatever became of the listing.
+    if (StopSignals::Received() != 0) return 128 + StopSignals::Received();
+    if (dryRun && !dryRun->Good()) {
+        std::fprintf(stderr, "tessaline-play: the listing could not be written\n");
+        return 1;
     }
     switch (outcome) {
     case PlayOutcome::ErrorHalt:
         return 1;
-    case PlayOutcome::Interrupted:
-        return 128 + StopSignals::Received();
     default:
         return 0;
     }

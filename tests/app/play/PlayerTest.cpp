@@ -2,15 +2,20 @@
 // its listing, messages and exit status.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/ioctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <thread>
 
 namespace {
 
@@ -165,6 +170,47 @@ TEST_F(PlayerTest, WithoutADesktopThePlayerSaysSo) {
     EXPECT_EQ(r.out, "");
     EXPECT_NE(r.err.find("tessaline-play: "), std::string::npos);
     EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1);
+}
+
+TEST_F(PlayerTest, StopSignalWhileTheListingWaitsForAReaderGivesItsStatus) {
+    // An endless dry run into a pipe nobody reads: the player waits on the
+    // full pipe until the signal comes.
+    const std::string file = Write("a.sf", "Cycle \nWrite x\nCycleEnd \n");
+    const std::string err = (dir_ / "stderr").string();
+    for (const int signal : {SIGTERM, SIGINT}) {
+        int out[2];
+        ASSERT_EQ(::pipe(out), 0);
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            ::dup2(out[1], STDOUT_FILENO);
+            const int errFd = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+            ::dup2(errFd, STDERR_FILENO);
+            ::close(out[0]);
+            ::execl(TESS_PLAYER_PATH, TESS_PLAYER_PATH, "--dry-run", file.c_str(), static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+        ::close(out[1]);
+        const int capacity = ::fcntl(out[0], F_GETPIPE_SZ);
+        int queued = 0;
+        for (int i = 0; i < 2000 && queued < capacity; ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            ::ioctl(out[0], FIONREAD, &queued);
+        }
+        EXPECT_GE(queued, capacity);
+        ::kill(pid, signal);
+        int status = 0;
+        int waited = 0;
+        for (int i = 0; i < 2000 && (waited = ::waitpid(pid, &status, WNOHANG)) == 0; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        if (waited == 0) {
+            ::kill(pid, SIGKILL);
+            ::waitpid(pid, &status, 0);
+            ADD_FAILURE() << "the player did not end";
+        }
+        ::close(out[0]);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 128 + signal) << signal << " " << status;
+        EXPECT_EQ(Slurp(err), "") << signal;
+    }
 }
 
 }  // namespace

@@ -66,16 +66,24 @@ TEST_F(PlayerTest, TypesIntoTheFocusedWindowAndReleasesAtTheEnd) {
     EXPECT_EQ(y, 50);
 }
 
-TEST_F(PlayerTest, StoppedWithSigtermItReleasesWhatItHolds) {
-    const pid_t pid = Play(Scenario("Interval 1\nKeyDown #16\nKeyDown A\nMouseRDown \n"
-                                    "MouseLDown \nInterval 600000\nStop\n"));
-    client->WaitForButtonPress();  // the right button
-    client->WaitForButtonPress();  // the left one, the last held
-    client->Collect();
-    EXPECT_TRUE(client->AnythingHeld());
-    kill(pid, SIGTERM);
-    EXPECT_EQ(WaitForProgram(pid), 128 + SIGTERM);
-    EXPECT_FALSE(client->AnythingHeld());
+TEST_F(PlayerTest, EndedBySignalItReleasesWhatItHoldsAndRestoresTheKeymap) {
+    // Every signal that would end a program by default; SIGHUP comes when
+    // its terminal closes.
+    const std::vector<KeySym> keymap = client->KeyboardMapping();
+    for (const int signal : {SIGHUP, SIGINT, SIGQUIT, SIGTERM, SIGUSR1, SIGUSR2, SIGALRM, SIGPIPE}) {
+        // "\xCF\x89" (omega) is on no key of the layout: it is typed on a
+        // borrowed keycode.
+        const pid_t pid = Play(Scenario("Interval 1\nKeyDown #16\nKeyDown A\nWrite \xCF\x89\nMouseRDown \n"
+                                        "MouseLDown \nInterval 600000\nStop\n"));
+        client->WaitForButtonPress();  // the right button
+        client->WaitForButtonPress();  // the left one, the last held
+        client->Collect();
+        EXPECT_TRUE(client->AnythingHeld()) << signal;
+        kill(pid, signal);
+        EXPECT_EQ(WaitForProgram(pid), 128 + signal) << signal;
+        EXPECT_FALSE(client->AnythingHeld()) << signal;
+        EXPECT_EQ(client->KeyboardMapping(), keymap) << signal;
+    }
 }
 
 TEST_F(PlayerTest, WithoutADisplayItSaysSoAndExitsWithTwo) {

@@ -1,0 +1,20 @@
+#include "app/play/Arguments.h"
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include "platform/win/WideText.h"
+
+namespace tess {
+
+std::vector<std::string> ProgramArguments(int argc, char** argv) {
+    int count = 0;
+    wchar_t** wide = ::CommandLineToArgvW(::GetCommandLineW(), &count);
+    if (!wide) return std::vector<std::string>(argv, argv + argc);
+    std::vector<std::string> arguments;
+    for (int i = 0; i < count; ++i) arguments.push_back(win::Utf8FromWide(wide[i]));
+    ::LocalFree(wide);
+    return arguments;
+}
+
+}  // namespace tess
