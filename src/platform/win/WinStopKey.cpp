@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <memory>
+#include <string>
 #include <utility>
 
 namespace tess::win {
@@ -140,7 +141,11 @@ namespace tess {
 
 std::unique_ptr<StopKey> CreateStopKey(InputSink& sink, std::string& notice) {
     notice.clear();
-    return std::make_unique<win::WinStopKey>(dynamic_cast<win::WinSink*>(&sink));
+    auto key = std::make_unique<win::WinStopKey>(dynamic_cast<win::WinSink*>(&sink));
+    if (key->Ready()) return key;
+    notice = "Pause and Ctrl+Alt+Q do not stop playback here: no window for hot keys (error " +
+             std::to_string(::GetLastError()) + ")";
+    return std::make_unique<NoStopKey>();
 }
 
 }  // namespace tess

@@ -37,6 +37,8 @@ public:
     bool Armed() const override { return armed_; }
     bool TakePress() override;
     std::vector<std::string> TakeNotices() override;
+    // False when the message-only window could not be made.
+    bool Ready() const { return window_ != nullptr; }
     // None: the keys arrive as messages of the thread's queue.
     int WaitHandle() const override { return -1; }
 
