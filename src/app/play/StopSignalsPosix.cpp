@@ -1,4 +1,5 @@
 #include "app/play/StopSignals.h"
+#include "app/play/StopSignalsPosix.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -60,6 +61,8 @@ bool StopSignals::Install() {
 }
 
 int StopSignals::Received() { return g_received; }
+
+int StopSignalWakeDescriptor() { return g_wakeRead; }
 
 void StopSignals::WaitUntil(std::chrono::steady_clock::time_point deadline) {
     using namespace std::chrono;

@@ -5,6 +5,7 @@
 // the process as soon as the handler returns, so it waits instead; the
 // main thread releases what playback holds and ends the process itself.
 #include "app/play/StopSignals.h"
+#include "app/play/StopSignalsWin.h"
 
 #include <windows.h>
 
@@ -45,6 +46,8 @@ bool StopSignals::Install() {
 }
 
 int StopSignals::Received() { return g_received.load(); }
+
+void* StopSignalWakeEvent() { return g_wake; }
 
 void StopSignals::WaitUntil(std::chrono::steady_clock::time_point deadline) {
     using namespace std::chrono;

@@ -54,7 +54,10 @@ void WinSink::mouse_event(uint32_t flags, int32_t dx, int32_t dy, uint32_t data,
 }
 
 void WinSink::keybd_event(uint8_t vk, uint8_t scan, uint32_t flags, uintptr_t extraInfo) {
+    KeyPressGuard* guard = guard_ && guard_->Guards(vk) ? guard_ : nullptr;
+    if (guard) guard->BeforeOwnPress(vk);
     SendKey(vk, scan, flags & (KEYEVENTF_KEYUP | KEYEVENTF_EXTENDEDKEY), extraInfo);
+    if (guard) guard->AfterOwnPress(vk, (flags & KEYEVENTF_KEYUP) != 0);
 }
 
 int16_t WinSink::VkKeyScanA(char32_t ch) {

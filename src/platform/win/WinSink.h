@@ -5,6 +5,7 @@
 // produces as Unicode key events, and the shell's "open" through
 // ShellExecuteExW (never a command interpreter).
 #include "platform/InputSink.h"
+#include "platform/win/KeyPressGuard.h"
 
 namespace tess::win {
 
@@ -20,6 +21,13 @@ public:
                        const std::string& file, const std::string& parameters,
                        const std::string& directory, int showMode) override;
     void SendUnicodeChar(char32_t ch) override;
+
+    // Steps aside around the sink's own events of the keys it guards
+    // (nullptr: none).
+    void SetKeyPressGuard(KeyPressGuard* guard) { guard_ = guard; }
+
+private:
+    KeyPressGuard* guard_ = nullptr;
 };
 
 }  // namespace tess::win

@@ -27,34 +27,40 @@ namespace tess::x11::testing {
 namespace {
 
 // One X server and one application for the whole program: Qt connects to
-// the display once.
-struct Desktop {
-    Desktop() {
-        setenv("DISPLAY", server.name().c_str(), 1);
+// the display once. Both go before the program's own end, while Qt's
+// caches can still be cleared.
+class Desktop : public ::testing::Environment {
+public:
+    void SetUp() override {
+        server = std::make_unique<Xvfb>();
+        setenv("DISPLAY", server->name().c_str(), 1);
         setenv("QT_QPA_PLATFORM", "xcb", 1);
         app = std::make_unique<QApplication>(argc, argv);
     }
-    Xvfb server;
+    void TearDown() override {
+        app.reset();
+        server.reset();
+    }
+    std::unique_ptr<Xvfb> server;
+
+private:
     int argc = 1;
     char name[16] = "x11_window_test";
     char* argv[2] = {name, nullptr};
     std::unique_ptr<QApplication> app;
 };
 
-Desktop& TheDesktop() {
-    static Desktop desktop;
-    return desktop;
-}
+Desktop* const gDesktop = static_cast<Desktop*>(::testing::AddGlobalTestEnvironment(new Desktop));
 
 class WindowStopKeyTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_FALSE(TheDesktop().server.name().empty()) << "Xvfb did not start";
+        ASSERT_FALSE(gDesktop->server->name().empty()) << "Xvfb did not start";
         if (WaitForProgram(StartProgram({"xdotool", "version"})) != 0)
             GTEST_SKIP() << "xdotool is not installed";
-        client = std::make_unique<WatchingClient>(TheDesktop().server.name());
+        client = std::make_unique<WatchingClient>(gDesktop->server->name());
         std::string error;
-        sink = OpenX11Sink(TheDesktop().server.name().c_str(), error);
+        sink = OpenX11Sink(gDesktop->server->name().c_str(), error);
         ASSERT_TRUE(sink) << error;
         stopKey = CreateStopKey(*sink, error);
         window = std::make_unique<MainWindow>(*sink);
