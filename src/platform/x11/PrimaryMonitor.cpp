@@ -9,7 +9,9 @@ namespace {
 
 std::optional<ScreenPoint> FromMonitors(Display* display, Window root) {
     int count = 0;
-    XRRMonitorInfo* monitors = XRRGetMonitors(display, root, True, &count);
+    // The monitors as the server knows them: asking for the active ones
+    // would make a real server probe its outputs again on every call.
+    XRRMonitorInfo* monitors = XRRGetMonitors(display, root, False, &count);
     if (!monitors) return std::nullopt;
     std::optional<ScreenPoint> origin;
     for (int i = 0; i < count && !origin; ++i) {
@@ -40,8 +42,13 @@ std::optional<ScreenPoint> FromPrimaryOutput(Display* display, Window root) {
 
 ScreenPoint PrimaryMonitorOrigin(Display* display, Window root, int randrVersion) {
     std::optional<ScreenPoint> origin;
-    if (randrVersion >= 105) origin = FromMonitors(display, root);
-    if (!origin && randrVersion >= 103) origin = FromPrimaryOutput(display, root);
+    // RandR 1.5 marks the monitor of the primary output as primary itself,
+    // so one request answers; older servers are asked for the output.
+    if (randrVersion >= 105) {
+        origin = FromMonitors(display, root);
+    } else if (randrVersion >= 103) {
+        origin = FromPrimaryOutput(display, root);
+    }
     return origin.value_or(ScreenPoint{});
 }
 

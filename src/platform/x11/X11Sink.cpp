@@ -81,7 +81,13 @@ void X11Sink::SetCursorPos(int32_t x, int32_t y) {
 ScreenPoint X11Sink::GetCursorPos() {
     PollEvents(true);
     borrowed_.Restore(false);
-    originKnown_ = false;
+    // Read 100 times a second while the window runs: the primary monitor,
+    // which may change without an event, is read again twice a second.
+    const auto now = std::chrono::steady_clock::now();
+    if (now - originReadAt_ >= std::chrono::milliseconds(500)) {
+        originKnown_ = false;
+        originReadAt_ = now;
+    }
     Window rootReturn = 0, child = 0;
     int rootX = 0, rootY = 0, winX = 0, winY = 0;
     unsigned mask = 0;

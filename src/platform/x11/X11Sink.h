@@ -83,6 +83,7 @@ private:
     int randrVersion_ = 0;  // major * 100 + minor, 0 without RandR
     ScreenPoint origin_;
     bool originKnown_ = false;
+    std::chrono::steady_clock::time_point originReadAt_;
     ServerKeymap keyboard_;
     bool keymapStale_ = true;
     int group_ = -1;  // as the last state notification gave it
