@@ -30,15 +30,8 @@ cleanup() {
 }
 trap cleanup EXIT
 
-if [ -n "${TESS_BENCH_DISPLAY:-}" ]; then
-  export DISPLAY=$TESS_BENCH_DISPLAY
-else
-  mkfifo "$tmp/displayfd"
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$tmp/displayfd" 2>/dev/null &
-  xvfb_pid=$!
-  read -r number <"$tmp/displayfd"
-  export DISPLAY=":$number"
-fi
+. "$(dirname "$0")/../lib/xvfb.sh"
+use_display "$tmp"
 
 coproc COUNTER { "$counter"; }
 counter_pid=$COUNTER_PID
