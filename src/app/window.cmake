@@ -55,6 +55,8 @@ else()
   tess_install_desktop_file(tessaline)
   install(FILES ${PROJECT_SOURCE_DIR}/resources/tessaline.svg
           DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
-  install(FILES ${PROJECT_SOURCE_DIR}/resources/tessaline-48.png
-          DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/48x48/apps RENAME tessaline.png)
+  foreach(size 16 22 24 32 48 64 128 256)
+    install(FILES ${PROJECT_SOURCE_DIR}/resources/icons/tessaline-${size}.png
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps RENAME tessaline.png)
+  endforeach()
 endif()
