@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Each option a command accepts (read from the code that parses its command
 # line) is in its --help, in the OPTIONS of its manual page and in the
-# README; the manual page's OPTIONS name no option the command lacks; and
-# man finds nothing to warn about in the pages.
+# README; the manual page's OPTIONS name no option the command lacks; a
+# help text that cannot be written fails; and man finds nothing to warn
+# about in the pages.
 # usage: options-documented.sh SOURCE_DIR TESSALINE TESSALINE_PLAY TESSALINE_RECORD
 set -uo pipefail
 src=$1
@@ -38,6 +39,10 @@ for program in tessaline tessaline-play tessaline-record; do
   for option in $documented; do
     grep -qx -- "$option" <<<"$accepted" || fail "$page names $option, which $program does not take"
   done
+  # A help text that cannot be written is a failure, said in one line.
+  said=$("${binary[$program]}" --help 2>&1 >/dev/full)
+  [ $? -eq 1 ] && [ "$said" = "$program: cannot write to standard output" ] ||
+    fail "$program --help into a full output: '$said'"
   warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -E UTF-8 -l "$page" 2>&1 >/dev/null)
   [ -z "$warnings" ] || fail "$page: $warnings"
 done
