@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Draws the program's icon: a page of scenario lines with a green run
-triangle in its corner. Writes tessaline.svg, tessaline-48.png and tessaline.ico (the PNG
+triangle in its corner. Writes tessaline.svg, the PNG sizes the desktops' icon
+themes take (icons/tessaline-16.png ... icons/tessaline-256.png) and tessaline.ico (the PNGs
 rasterised here with 4x4 supersampling; standard library only). The window
 draws the same design in code (src/app/ButtonPictures.cpp)."""
 import struct
@@ -14,6 +15,8 @@ LINE = (0x60, 0x70, 0x90)
 GREEN = (0x1F, 0x8A, 0x4C)
 LINES = [(14, 16, 42), (14, 26, 42), (14, 36, 42), (14, 46, 28)]
 TRIANGLE = [(34, 36), (60, 48), (34, 60)]
+# The hicolor theme's sizes (share/icons/hicolor/NxN/apps).
+PNG_SIZES = [16, 22, 24, 32, 48, 64, 128, 256]
 
 SVG = f"""<svg xmlns="http://www.w3.org/2000/svg" width="64" height="64" viewBox="0 0 64 64">
   <rect x="6" y="4" width="44" height="56" rx="5" fill="#{PAGE[0]:02x}{PAGE[1]:02x}{PAGE[2]:02x}"
@@ -95,5 +98,7 @@ def png(size):
 
 if __name__ == "__main__":
     (HERE / "tessaline.svg").write_text(SVG)
-    (HERE / "tessaline-48.png").write_bytes(png(48))
+    (HERE / "icons").mkdir(exist_ok=True)
+    for size in PNG_SIZES:
+        (HERE / "icons" / f"tessaline-{size}.png").write_bytes(png(size))
     (HERE / "tessaline.ico").write_bytes(ico([png(16), png(32), png(48), png(256)]))

@@ -15,6 +15,7 @@
 #include "about/MakerInfo.h"
 #include "about/NoticeBox.h"
 #include "about/NoticeText.h"
+#include "tessaline/Version.h"
 
 namespace tess {
 
@@ -100,7 +101,7 @@ AboutBox::AboutBox(InputSink& sink, QWidget* mainWindow, QWidget* parent)
     picture_->Load(QStringLiteral(":/about/tessaline.gif"));
     lines->addWidget(picture_);
     AddLine(panel, lines, "Label5", QStringLiteral("Tessaline"));
-    AddLine(panel, lines, "Label7", QStringLiteral("0003"));
+    AddLine(panel, lines, "Label7", QLatin1String(kVersionLabel));
     AddLine(panel, lines, "Label4", QString());
     AddLine(panel, lines, "Label3", QLatin1String(maker::kCreditLine));
     ClickLabel* home = AddLine(panel, lines, "Label6", QLatin1String(maker::kWebAddress));

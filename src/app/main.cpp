@@ -15,6 +15,8 @@
 #include "about/AboutBox.h"
 #include "app/MainWindow.h"
 #include "app/MessageBoxes.h"
+#include "app/info/CommandInfo.h"
+#include "app/info/WindowHelp.h"
 #include "app/PlacementStore.h"
 #include "app/RecordCommand.h"
 #include "app/RemoteCommands.h"
@@ -121,6 +123,7 @@ int SendToRunningWindow(int argc, char** argv, const QString& word) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (const auto status = tess::AnswerInfoOption(argc, argv, "tessaline", tess::kWindowHelp)) return *status;
     for (int i = 1; i < argc; ++i) {
         const QString word = tess::CommandWordOf(argv[i]);
         if (!word.isEmpty()) return SendToRunningWindow(argc, argv, word);

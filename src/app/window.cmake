@@ -30,7 +30,8 @@ target_include_directories(tess_app PUBLIC ${PROJECT_SOURCE_DIR}/src)
 target_link_libraries(tess_app PUBLIC Qt6::Widgets Qt6::Network tess_playback tess_record tess_script tess_settings)
 
 add_executable(tessaline ${CMAKE_CURRENT_LIST_DIR}/main.cpp)
-target_link_libraries(tessaline PRIVATE tess_app tess_editor tess_about tess_desktop tess_recorder)
+target_link_libraries(tessaline PRIVATE tess_app tess_editor tess_about tess_desktop tess_recorder
+                      tess_command_info)
 set_target_properties(tessaline PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
 
 install(TARGETS tessaline RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
@@ -54,6 +55,8 @@ else()
   tess_install_desktop_file(tessaline)
   install(FILES ${PROJECT_SOURCE_DIR}/resources/tessaline.svg
           DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
-  install(FILES ${PROJECT_SOURCE_DIR}/resources/tessaline-48.png
-          DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/48x48/apps RENAME tessaline.png)
+  foreach(size 16 22 24 32 48 64 128 256)
+    install(FILES ${PROJECT_SOURCE_DIR}/resources/icons/tessaline-${size}.png
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps RENAME tessaline.png)
+  endforeach()
 endif()

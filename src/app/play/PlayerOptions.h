@@ -24,6 +24,27 @@ inline constexpr const char* kPlayerUsage =
     "usage: tessaline-play [--dry-run] [--repeat] [--halt-on-error] [--start N] "
     "[--max-ticks N] [--clock HH:MM:SS.mmm] [--desktop auto|x11|wayland] FILE";
 
+// What --help prints: the usage line, then each option.
+inline constexpr const char* kPlayerHelp =
+    "usage: tessaline-play [--dry-run] [--repeat] [--halt-on-error] [--start N] "
+    "[--max-ticks N] [--clock HH:MM:SS.mmm] [--desktop auto|x11|wayland] FILE\n"
+    "Plays the scenario FILE on the desktop without the window.\n"
+    "\n"
+    "  --dry-run              send nothing; print each input and engine event instead\n"
+    "  --repeat               start again at line 1 after the last line\n"
+    "  --halt-on-error        stop at a line that fails instead of stepping over it\n"
+    "  --start N              start at line N (counted from 1)\n"
+    "  --max-ticks N          stop after N ticks\n"
+    "  --clock HH:MM:SS.mmm   draw range values as at this UTC time, every time\n"
+    "  --desktop auto|x11|wayland\n"
+    "                         where input goes (auto: Wayland when offered, else X11)\n"
+    "  -h, --help             print this help and exit\n"
+    "  --version              print the version and exit\n"
+    "\n"
+    "Pause or Ctrl+Alt+Q anywhere stops playback. Exit status: 0 after a stop, the end\n"
+    "or the tick limit; 1 after an error halt or a lost desktop; 2 for bad usage, an\n"
+    "unreadable file or no desktop; 128 + N when signal N ends it. See tessaline-play(1).\n";
+
 // Fills `options` from the arguments; on bad usage returns false with a
 // one-line reason in `error`.
 bool ParsePlayerOptions(int argc, const char* const* argv, PlayerOptions& options,

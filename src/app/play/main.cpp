@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "app/info/CommandInfo.h"
 #include "app/play/Arguments.h"
 #include "app/play/DryRunOutput.h"
 #include "app/play/Player.h"
@@ -31,12 +32,15 @@ int main(int argc, char** argv) {
     const std::vector<std::string> arguments = ProgramArguments(argc, argv);
     std::vector<const char*> args;
     for (const std::string& argument : arguments) args.push_back(argument.c_str());
+    if (const auto status = AnswerInfoOption(static_cast<int>(args.size()), args.data(), "tessaline-play",
+                                             kPlayerHelp))
+        return *status;
     PlayerOptions options;
     std::string error;
     if (!ParsePlayerOptions(static_cast<int>(args.size()), args.data(), options, error))
         return Fail(error + " (" + kPlayerUsage + ")");
     if (options.help) {
-        std::printf("%s\n", kPlayerUsage);
+        std::fputs(kPlayerHelp, stdout);
         return 0;
     }
 

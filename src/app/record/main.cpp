@@ -8,6 +8,7 @@
 #include <mutex>
 #include <string>
 
+#include "app/info/CommandInfo.h"
 #include "app/record/RecordOptions.h"
 #include "platform/InputRecorder.h"
 #include "record/LineComposer.h"
@@ -26,11 +27,12 @@ int Fail(const std::string& message) {
 
 int main(int argc, char** argv) {
     using namespace tess;
+    if (const auto status = AnswerInfoOption(argc, argv, "tessaline-record", kRecordHelp)) return *status;
     RecordOptions options;
     std::string error;
     if (!ParseRecordOptions(argc, argv, options, error)) return Fail(error + " (" + kRecordUsage + ")");
     if (options.help) {
-        std::printf("%s\n", kRecordUsage);
+        std::fputs(kRecordHelp, stdout);
         return 0;
     }
     if (!CanWriteScenario(options.file, error)) return Fail(error);
