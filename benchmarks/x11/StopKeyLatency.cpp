@@ -9,6 +9,8 @@
 //   x11_stop_key_latency PLAYER [ROUNDS] [INTERVAL...]   (display: $DISPLAY)
 //
 // PLAYER is tessaline-play, or x11_window_player for the main window.
+// INTERVAL 0 stands for a 100,000-character Write after the button is down:
+// the key comes while the line is being typed.
 //
 // Prints one line per interval: "interval <ms> rounds <n> median <ms> max <ms>".
 #include <X11/Xlib.h>
@@ -101,8 +103,12 @@ int main(int argc, char** argv) {
     for (long interval : intervals) {
         // Away from the top-left corner, where the main window opens: a
         // press on its menu bar would open a menu, which takes the keyboard.
-        std::ofstream(scenario) << "Interval 1\nCurPos 600,400\nMouseLDown \nInterval " << interval
-                                << "\nCycle \nCurPos 600,410\nCurPos 610,400\nCycleEnd \n";
+        if (interval == 0)
+            std::ofstream(scenario) << "Interval 1\nCurPos 600,400\nMouseLDown \nWrite "
+                                    << std::string(100000, 'x') << "\n";
+        else
+            std::ofstream(scenario) << "Interval 1\nCurPos 600,400\nMouseLDown \nInterval " << interval
+                                    << "\nCycle \nCurPos 600,410\nCurPos 610,400\nCycleEnd \n";
         std::vector<long> spans;
         for (int round = 0; round < rounds; ++round) {
             const pid_t pid = Start(player, scenario);

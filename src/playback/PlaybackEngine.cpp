@@ -1,6 +1,7 @@
 #include "playback/PlaybackEngine.h"
 
 #include <algorithm>
+#include <chrono>
 #include <limits>
 #include <string>
 
@@ -8,6 +9,20 @@
 #include "script/ActionLine.h"
 
 namespace tess {
+
+namespace {
+
+// A slice of a long Write: short enough that a stop pressed during it
+// takes effect well within the 20 ms the user notices.
+constexpr int64_t kSliceNs = 4'000'000;
+
+int64_t SteadyNow() {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+}  // namespace
 
 struct PlaybackEngine::Impl final : EngineControl {
     Impl(EngineHost& h, InputSink& s, RangeGenerator& r) : host(h), sink(s), random(r) {}
@@ -20,6 +35,32 @@ struct PlaybackEngine::Impl final : EngineControl {
     int32_t currentLine = 0;
     CycleState cycle;
     HeldInput held;
+    TextTyping typing;
+    bool continueAsked = false;
+    std::function<int64_t()> clock = SteadyNow;
+    LoadLimit loads;
+    bool loadsDroppedTold = false;
+
+    bool LoadAllowed() override {
+        if (loads.Take(clock())) return true;
+        if (!loadsDroppedTold) {
+            loadsDroppedTold = true;
+            host.ShowNotice("Load lines beyond " + std::to_string(LoadLimit::kPerSecond) +
+                            " a second are dropped (line " + std::to_string(currentLine) + ")");
+        }
+        return false;
+    }
+
+    // Types one slice of the line under way; asks the host to come back
+    // for the rest.
+    void TypeSlice() {
+        const int64_t end = clock() + kSliceNs;
+        typing.TypeSlice(sink, held, [&] { return clock() >= end; });
+        if (typing.Pending() && !continueAsked) {
+            continueAsked = true;
+            host.ContinueSoon();
+        }
+    }
 
     void StopLine() override {
         const int32_t line = currentLine;
@@ -54,6 +95,20 @@ struct PlaybackEngine::Impl final : EngineControl {
         if (listener) listener->OnInterval(currentLine, ms);
     }
 
+    void ContinueTyping() {
+        if (!typing.Pending()) return;
+        try {
+            TypeSlice();
+        } catch (...) {
+            typing.Drop();
+            try {
+                ErrorRule();
+            } catch (...) {
+            }
+        }
+        sink.Flush();
+    }
+
     void Tick() {
         ++currentLine;
         if (host.LineCount() < currentLine) {
@@ -69,8 +124,9 @@ struct PlaybackEngine::Impl final : EngineControl {
         host.SetSelected(currentLine - 2, false);
         host.SetSelected(currentLine - 1, true);
         const std::string text = host.LineText(currentLine - 1);
-        ActionContext context{sink, held, random, *this, ownerWindow};
+        ActionContext context{sink, held, random, *this, ownerWindow, &typing};
         PerformActionLine(text, context);
+        if (typing.Pending()) TypeSlice();
     }
 
     void ErrorRule() {
@@ -95,6 +151,9 @@ PlaybackEngine::~PlaybackEngine() { delete impl_; }
 
 void PlaybackEngine::Play1Click() {
     EngineHost& host = impl_->host;
+    // Run during a Write performs that line again from its start.
+    impl_->typing.Drop();
+    impl_->loadsDroppedTold = false;
     impl_->currentLine = std::max(0, host.CaretLine());
     host.SetTimerEnabled(true);
     host.SetPauseButtonShown(true);
@@ -103,7 +162,11 @@ void PlaybackEngine::Play1Click() {
     host.SetNewScenarioEnabled(false);
 }
 
-void PlaybackEngine::Pause1Click() { impl_->ShowIdle(" Pause"); }
+void PlaybackEngine::Pause1Click() {
+    // The rest of a Write under way is not typed; Run performs the line anew.
+    impl_->typing.Drop();
+    impl_->ShowIdle(" Pause");
+}
 
 void PlaybackEngine::Stop1Click() {
     // Nothing playback pressed stays down once it has stopped.
@@ -118,10 +181,15 @@ void PlaybackEngine::Stop1Click() {
 }
 
 void PlaybackEngine::Timer1Timer() {
+    if (impl_->typing.Pending()) {
+        impl_->ContinueTyping();
+        return;
+    }
     try {
         impl_->Tick();
     } catch (...) {
         // Every failure inside a tick ends here; none leaves the tick.
+        impl_->typing.Drop();
         try {
             impl_->ErrorRule();
         } catch (...) {
@@ -131,7 +199,20 @@ void PlaybackEngine::Timer1Timer() {
     impl_->sink.Flush();
 }
 
+void PlaybackEngine::ContinueLine() {
+    impl_->continueAsked = false;
+    impl_->ContinueTyping();
+}
+
+bool PlaybackEngine::LineUnderWay() const { return impl_->typing.Pending(); }
+
+void PlaybackEngine::SetClock(std::function<int64_t()> clock) {
+    impl_->clock = clock ? std::move(clock) : SteadyNow;
+}
+
 void PlaybackEngine::ReleaseHeld() {
+    // Whatever is left of a Write stays untyped.
+    impl_->typing.Drop();
     impl_->held.ReleaseAll(impl_->sink);
     impl_->sink.Flush();
 }
