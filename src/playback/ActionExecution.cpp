@@ -55,15 +55,10 @@ bool LoadLimit::Take(int64_t now) {
     return true;
 }
 
-void TextTyping::Start(std::string_view text, InputSink& sink, const HeldInput& held) {
+void TextTyping::Start(std::string_view text, InputSink& /*sink*/, const HeldInput& held) {
     Drop();
-    std::u32string offLayout;
-    for (std::size_t pos = 0; pos < text.size();) {
-        chars_ += NextCodePoint(text, pos);
-        scans_.push_back(sink.VkKeyScanA(chars_.back()));
-        if (scans_.back() == -1) offLayout += chars_.back();
-    }
-    if (!offLayout.empty()) sink.WillSendUnicodeChars(offLayout);
+    for (std::size_t pos = 0; pos < text.size();) chars_ += NextCodePoint(text, pos);
+    scans_.reserve(chars_.size());
     // A modifier the scenario holds stays as it is: the characters are
     // typed with it held, and the text neither presses nor releases it.
     shiftHeld_ = ModifierHeld(held, kVkShift, kVkLShift);
@@ -72,6 +67,18 @@ void TextTyping::Start(std::string_view text, InputSink& sink, const HeldInput& 
 }
 
 bool TextTyping::TypeSlice(InputSink& sink, HeldInput& held, const std::function<bool()>& sliceOver) {
+    // Every character is mapped to its key first (in slices too: a long
+    // text takes a while), and the off-layout ones are announced together
+    // before the first is typed.
+    while (scans_.size() < chars_.size()) {
+        scans_.push_back(sink.VkKeyScanA(chars_[scans_.size()]));
+        if (scans_.back() == -1) offLayout_ += chars_[scans_.size() - 1];
+        if (scans_.size() == chars_.size()) {
+            if (!offLayout_.empty()) sink.WillSendUnicodeChars(offLayout_);
+            offLayout_ = {};
+        }
+        if (sliceOver && sliceOver()) return Pending();
+    }
     while (next_ < chars_.size()) {
         const std::size_t i = next_++;
         if (scans_[i] == -1) {
@@ -99,6 +106,7 @@ bool TextTyping::TypeSlice(InputSink& sink, HeldInput& held, const std::function
 void TextTyping::Drop() {
     chars_ = {};
     scans_ = {};
+    offLayout_ = {};
     next_ = 0;
 }
 

@@ -48,10 +48,12 @@ private:
 // boundaries, with nothing of the text held down.
 class TextTyping {
 public:
-    // Maps every character to its key and announces the off-layout ones.
+    // Takes the text and the modifiers the scenario holds.
     void Start(std::string_view text, InputSink& sink, const HeldInput& held);
-    // Types characters until none is left or `sliceOver` (asked after each
-    // character) says the slice is spent; true while characters are left.
+    // Maps the characters to their keys (announcing the off-layout ones
+    // once all are mapped), then types them, until none is left or
+    // `sliceOver` (asked after each step) says the slice is spent; true
+    // while characters are left.
     bool TypeSlice(InputSink& sink, HeldInput& held, const std::function<bool()>& sliceOver);
     bool Pending() const { return next_ < chars_.size(); }
     // Forgets what is left untyped.
@@ -60,6 +62,7 @@ public:
 private:
     std::u32string chars_;
     std::vector<int16_t> scans_;
+    std::u32string offLayout_;
     std::size_t next_ = 0;
     bool shiftHeld_ = false;
     bool ctrlHeld_ = false;

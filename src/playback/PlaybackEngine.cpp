@@ -15,6 +15,7 @@ namespace {
 // A slice of a long Write: short enough that a stop pressed during it
 // takes effect well within the 20 ms the user notices.
 constexpr int64_t kSliceNs = 4'000'000;
+constexpr int kMaxSliceChars = 4096;
 
 int64_t SteadyNow() {
     return std::chrono::duration_cast<std::chrono::nanoseconds>(
@@ -37,6 +38,7 @@ struct PlaybackEngine::Impl final : EngineControl {
     HeldInput held;
     TextTyping typing;
     bool continueAsked = false;
+    int sliceChars = 16;
     std::function<int64_t()> clock = SteadyNow;
     LoadLimit loads;
     bool loadsDroppedTold = false;
@@ -51,11 +53,22 @@ struct PlaybackEngine::Impl final : EngineControl {
         return false;
     }
 
-    // Types one slice of the line under way; asks the host to come back
-    // for the rest.
+    // Types one slice of the line under way and hands it to the system;
+    // asks the host to come back for the rest. The desktop may take longer
+    // to handle the characters than they take to send, so the slice is
+    // measured with the handing over, and its number of characters follows
+    // what the last slice cost.
     void TypeSlice() {
-        const int64_t end = clock() + kSliceNs;
-        typing.TypeSlice(sink, held, [&] { return clock() >= end; });
+        const int64_t start = clock();
+        const int64_t end = start + kSliceNs;
+        int count = 0;
+        typing.TypeSlice(sink, held, [&] { return ++count >= sliceChars || clock() >= end; });
+        sink.Flush();
+        const int64_t spent = clock() - start;
+        if (spent > kSliceNs)
+            sliceChars = std::max(1, sliceChars / 2);
+        else if (spent < kSliceNs / 2 && count >= sliceChars)
+            sliceChars = std::min(kMaxSliceChars, sliceChars * 2);
         if (typing.Pending() && !continueAsked) {
             continueAsked = true;
             host.ContinueSoon();
