@@ -6,12 +6,12 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QDir>
 #include <QFile>
 #include <QStandardPaths>
 #include <QStatusBar>
 #include <QTimer>
 #include <QVBoxLayout>
-#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <filesystem>
@@ -224,12 +224,11 @@ std::string MainWindow::UnsavedFolder() {
 std::string MainWindow::UnsavedFallbackFolder() {
     // The runtime folder is the user's alone; the temporary one is shared,
     // so the folder made there is checked to be ours and private.
-    if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime && *runtime)
-        return std::string(runtime) + "/tessaline-0003";
-    std::error_code failed;
-    const std::string temp = std::filesystem::temp_directory_path(failed).string();
-    return (failed || temp.empty() ? std::string("/tmp") : temp) + "/tessaline-0003-" +
-           std::to_string(::getuid());
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (!runtime.isEmpty()) return QFile::encodeName(runtime + QStringLiteral("/tessaline-0003")).toStdString();
+    QString user = qEnvironmentVariable("USER", qEnvironmentVariable("USERNAME"));
+    user.replace(QLatin1Char('/'), QLatin1Char('_'));
+    return QFile::encodeName(QDir::tempPath() + QStringLiteral("/tessaline-0003-") + user).toStdString();
 }
 
 std::string MainWindow::KeepUnsavedScenario(const std::string& folder) {

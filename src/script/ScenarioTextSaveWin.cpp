@@ -54,7 +54,6 @@ bool ReadFileBytes(const std::string& path, std::string& bytes, std::string& err
     return true;
 }
 
-
 // A folder that takes no new file is not worked around here: the save
 // fails and says why, and the old file stays as it was.
 bool WriteScenarioFile(const std::string& path, const std::vector<std::string>& lines,
