@@ -117,6 +117,12 @@ int SendToRunningWindow(int argc, char** argv, const QString& word) {
     QCoreApplication app(argc, argv);
     QString error;
     const QString path = tess::CommandSocketPath(false, error);
+    if (path.isEmpty()) {
+        // No safe place for the socket: no window can take commands.
+        std::fprintf(stderr, "tessaline: %s, so no Tessaline window can take commands\n",
+                     error.toLocal8Bit().constData());
+        return 1;
+    }
     if (tess::SendCommand(path, word, error) == 0) return 0;
     std::fprintf(stderr, "tessaline: %s\n", error.toLocal8Bit().constData());
     return 1;

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QLocalSocket>
 #include <QProcess>
@@ -86,6 +88,15 @@ TEST_F(RemoteCommandsTest, WithoutARunningWindowTheCommandSaysSoInOneLine) {
         EXPECT_EQ(Command("--stop", &output), 1);
         EXPECT_EQ(output, "tessaline: no Tessaline window is running\n");
     }
+    // Something else in the socket's place keeps every window from the
+    // commands: that is what the line says.
+    QFile::remove(SocketPath());
+    ASSERT_TRUE(QDir().mkpath(SocketPath()));
+    QString output;
+    EXPECT_EQ(Command("--stop", &output), 1);
+    EXPECT_EQ(output, "tessaline: '" + SocketPath() +
+                          "' is not a socket of this user, so no Tessaline window can take commands\n");
+    QDir(SocketPath()).removeRecursively();
 }
 
 TEST_F(RemoteCommandsTest, SocketLeftBehindIsTakenOverALiveOneIsNot) {
