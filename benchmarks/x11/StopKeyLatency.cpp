@@ -9,6 +9,9 @@
 //   x11_stop_key_latency PLAYER [ROUNDS] [INTERVAL...]   (display: $DISPLAY)
 //
 // PLAYER is tessaline-play, or x11_window_player for the main window.
+// INTERVAL 0 stands for a 100,000-character Write after the button is down,
+// typed into a window of this program: the key comes while the line is
+// being typed.
 //
 // Prints one line per interval: "interval <ms> rounds <n> median <ms> max <ms>".
 #include <X11/Xlib.h>
@@ -95,14 +98,27 @@ int main(int argc, char** argv) {
     XISelectEvents(gDisplay, DefaultRootWindow(gDisplay), &mask, 1);
     XSync(gDisplay, False);
     const KeyCode pause = XKeysymToKeycode(gDisplay, XK_Pause);
+    // The application the scenario types into: a window of this program
+    // that takes the keyboard focus once playback holds the button (the
+    // main window would otherwise type into its own list).
+    const Window typedInto = XCreateSimpleWindow(gDisplay, DefaultRootWindow(gDisplay), 1000, 800, 20, 20,
+                                                 0, 0, 0);
+    XMapWindow(gDisplay, typedInto);
+    XSync(gDisplay, False);
 
     const std::string scenario = "/tmp/tess-stop-key-latency-" + std::to_string(getpid()) + ".sf";
     int status = 0;
     for (long interval : intervals) {
         // Away from the top-left corner, where the main window opens: a
         // press on its menu bar would open a menu, which takes the keyboard.
-        std::ofstream(scenario) << "Interval 1\nCurPos 600,400\nMouseLDown \nInterval " << interval
-                                << "\nCycle \nCurPos 600,410\nCurPos 610,400\nCycleEnd \n";
+        // The Write starts 200 ms after the button, once the focus has gone
+        // to the window it types into; the key comes 100 ms into it.
+        if (interval == 0)
+            std::ofstream(scenario) << "Interval 1\nCurPos 600,400\nMouseLDown \nInterval 200\n"
+                                    << "CurPos 600,401\nInterval 1\nWrite " << std::string(100000, 'x') << "\n";
+        else
+            std::ofstream(scenario) << "Interval 1\nCurPos 600,400\nMouseLDown \nInterval " << interval
+                                    << "\nCycle \nCurPos 600,410\nCurPos 610,400\nCycleEnd \n";
         std::vector<long> spans;
         for (int round = 0; round < rounds; ++round) {
             const pid_t pid = Start(player, scenario);
@@ -112,8 +128,10 @@ int main(int argc, char** argv) {
                 status = 1;
                 break;
             }
+            XSetInputFocus(gDisplay, typedInto, RevertToPointerRoot, CurrentTime);
+            XSync(gDisplay, False);
             // Let the player settle into its wait at this interval.
-            usleep(50000);
+            usleep(interval == 0 ? 300000 : 50000);
             XTestFakeKeyEvent(gDisplay, pause, True, CurrentTime);
             XTestFakeKeyEvent(gDisplay, pause, False, CurrentTime);
             XFlush(gDisplay);

@@ -4,7 +4,10 @@
 #include <QWindow>
 #include <memory>
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
 #include <algorithm>
 #include <QLabel>
 #include <QMouseEvent>
@@ -170,11 +173,18 @@ void AboutBox::Label6Click() {
                          SW_SHOWNORMAL);
 }
 
+QString AboutBox::NoticeFilePath() {
+    return QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) +
+           QStringLiteral("/tessaline-0003/") + QLatin1String(kNoticeFile);
+}
+
 void AboutBox::Label9Click() {
     // One request at a time: a click while one runs is ignored.
     if (http_->Busy()) return;
+    const QString path = NoticeFilePath();
+    QDir().mkpath(QFileInfo(path).path());
     http_->SetInputFileMode(true);
-    http_->SetBody(QLatin1String(kNoticeFile));
+    http_->SetBody(path);
     try {
         http_->Get(updateBase_ + QLatin1String(maker::kNoticePath));
     } catch (const HttpError&) {
@@ -184,7 +194,7 @@ void AboutBox::Label9Click() {
 
 void AboutBox::NMHTTP1Success(int command) {
     if (command != HttpClient::kGetCommand) return;
-    QFile file{QString::fromLatin1(kNoticeFile)};
+    QFile file{NoticeFilePath()};
     if (!file.open(QIODevice::ReadOnly)) {
         ShowNoInformation();
         return;

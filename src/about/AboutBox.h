@@ -24,6 +24,10 @@ public:
     static constexpr int kLineHeight = 13;
     static constexpr int kPictureHeight = 148;
     static constexpr char kNoticeFile[] = "new_ver_info.txt";
+    // Where the notice is kept: kNoticeFile in the program's own cache
+    // folder ($XDG_CACHE_HOME/tessaline-0003, the local application data
+    // on Windows), never in the folder the program was started from.
+    static QString NoticeFilePath();
 
     // Shows a modal message box with the single button "OK".
     using MessageFn =

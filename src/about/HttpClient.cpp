@@ -144,6 +144,14 @@ void HttpClient::Run(Transfer& transfer, const QString& url) {
     const bool answered = status_ > 0 && (error == QNetworkReply::NoError ||
                                            (status_ >= 400 && !IsTransportError(error)));
     if (!answered) throw HttpError("request failed: " + r->errorString().toStdString());
+    // Only a complete 2xx answer is the document asked for: an error page
+    // (404, 500) or a redirect left unfollowed replaces nothing.
+    if (status_ < 200 || status_ >= 300)
+        throw HttpError("the server answered " + std::to_string(status_));
+    // Qt reads a chunk size it cannot parse as 0, the last chunk: a chunked
+    // answer without a single byte is such a garbled one, not a notice.
+    if (transfer.received == 0 && r->rawHeader("Transfer-Encoding").toLower().contains("chunked"))
+        throw HttpError("the answer's chunks could not be read");
     reply.reset();
 
     if (transfer.file) {
@@ -152,7 +160,7 @@ void HttpClient::Run(Transfer& transfer, const QString& url) {
     } else {
         responseBody_ = transfer.memory;
     }
-    if (status_ < 300) emit OnSuccess(kGetCommand);
+    emit OnSuccess(kGetCommand);
 }
 
 }  // namespace tess

@@ -46,11 +46,11 @@ public:
     qint64 BodyLimit() const { return bodyLimit_; }
 
     // Performs a GET and returns once it has ended, running a local event
-    // loop meanwhile. A response of status below 300 fires OnSuccess(0) from
-    // inside, after the body file is complete and closed. A response of 400
-    // or above stores its body and returns quietly. Anything that ends
-    // without a complete response throws HttpError; the body file is then
-    // left as it was before the request. Returns at once, doing nothing,
+    // loop meanwhile. A complete response of status 2xx fires OnSuccess(0)
+    // from inside, after the body file is complete and closed. Any other
+    // status, and anything that ends without a complete response, throws
+    // HttpError; the body file is then left as it was before the request
+    // (StatusCode and ResponseHeader still tell what came). Returns at once, doing nothing,
     // when called while a request is already running, and also when the
     // application quits during the wait.
     void Get(const QString& url);

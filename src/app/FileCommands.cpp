@@ -129,7 +129,13 @@ bool ReadScenarioLines(const QString& path, std::vector<std::string>& lines, QSt
         error = QStringLiteral("Could not read the file '%1': %2.").arg(path, file.errorString());
         return false;
     }
-    lines = DecodeScenario(std::string_view(bytes.constData(), size_t(bytes.size())));
+    const std::string_view content(bytes.constData(), size_t(bytes.size()));
+    std::string why;
+    if (!CheckScenarioSize(content, why)) {
+        error = QStringLiteral("Could not read the file '%1': %2.").arg(path, QString::fromStdString(why));
+        return false;
+    }
+    lines = DecodeScenario(content);
     return true;
 }
 

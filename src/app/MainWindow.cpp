@@ -6,9 +6,11 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QDir>
 #include <QFile>
 #include <QStandardPaths>
 #include <QStatusBar>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <cstring>
 #include <ctime>
@@ -26,6 +28,7 @@
 #include "app/ScenarioList.h"
 #include "platform/SettingsTree.h"
 #include "playback/PlaybackEngine.h"
+#include "script/KeptScenario.h"
 #include "script/ScenarioText.h"
 
 namespace tess {
@@ -187,23 +190,27 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         }
     }
     timer_->SetEnabled(false);
+    engine_->ReleaseHeld();
     event->accept();
     closed_ = true;
     emit Closed();
 }
 
 QString MainWindow::EndBySignal(int signal) {
-    timer_->SetEnabled(false);
+    // Playback ends as at Stop: a Write under way goes no further and
+    // nothing stays held.
+    engine_->Stop1Click();
+    // The scenario first: it is what would be lost; the placement after.
+    QString line = QStringLiteral("ended by signal %1 (%2)").arg(signal).arg(
+        QString::fromLocal8Bit(strsignal(signal)));
+    const std::string kept = KeepUnsavedScenario(UnsavedFolder());
+    line += QString::fromLocal8Bit(kept.c_str());
     try {
         std::unique_ptr<SettingsTree> tree = settings_();
         tess::StorePlacement(*this, *tree);
     } catch (const PlacementError&) {
         // Nobody is there to tell; the placement simply stays as it was.
     }
-    QString line = QStringLiteral("ended by signal %1 (%2)").arg(signal).arg(
-        QString::fromLocal8Bit(strsignal(signal)));
-    const std::string kept = KeepUnsavedScenario(UnsavedFolder());
-    line += QString::fromLocal8Bit(kept.c_str());
     hide();
     return line;
 }
@@ -214,22 +221,33 @@ std::string MainWindow::UnsavedFolder() {
         .toStdString();
 }
 
+std::string MainWindow::UnsavedFallbackFolder() {
+    // The runtime folder is the user's alone; the temporary one is shared,
+    // so the folder made there is checked to be ours and private.
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (!runtime.isEmpty()) return QFile::encodeName(runtime + QStringLiteral("/tessaline-0003")).toStdString();
+    QString user = qEnvironmentVariable("USER", qEnvironmentVariable("USERNAME"));
+    user.replace(QLatin1Char('/'), QLatin1Char('_'));
+    return QFile::encodeName(QDir::tempPath() + QStringLiteral("/tessaline-0003-") + user).toStdString();
+}
+
 std::string MainWindow::KeepUnsavedScenario(const std::string& folder) {
     if (!IsModified()) return {};
     char stamp[32] = "";
     const std::time_t now = std::time(nullptr);
     std::tm local {};
     if (localtime_r(&now, &local)) std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
-    const std::string path =
-        folder + "/unsaved-" + stamp + "-" + std::to_string(::getpid()) + ".sf";
-    std::error_code failed;
-    std::filesystem::create_directories(folder, failed);
-    std::string error;
-    if (!failed && WriteScenarioFile(path, ListBox1->Model().Lines(), error)) {
+    const std::string name = std::string("unsaved-") + stamp + "-" + std::to_string(::getpid()) + ".sf";
+    // A data folder that cannot be made (a file in its place, say) leaves
+    // the scenario to the second place rather than losing it.
+    std::string tried;
+    const std::string kept = KeepScenario({{folder, false}, {UnsavedFallbackFolder(), true}}, name,
+                                          ListBox1->Model().Lines(), tried);
+    if (!kept.empty()) {
         MarkUnmodified();
-        return "; the unsaved scenario was kept in '" + path + "'";
+        return "; the unsaved scenario was kept in '" + kept + "'";
     }
-    return "; the unsaved scenario could not be kept in '" + path + "'";
+    return "; the unsaved scenario could not be kept in '" + folder + "/" + name + "' nor in '" + tried + "'";
 }
 
 void MainWindow::MarkModified() { actions_->SetModified(true); }
@@ -278,6 +296,18 @@ void MainWindow::SetNewScenarioEnabled(bool enabled) { actions_->Newscenario1->s
 bool MainWindow::StepOverErrors() const { return actions_->Stepovererrors1->isChecked(); }
 bool MainWindow::Repeat() const { return actions_->Repeat1->isChecked(); }
 void MainWindow::ClickStop() { actions_->Stop1->trigger(); }
+
+// The rest of a long Write comes after the events that wait meanwhile: the
+// user's Stop, the stop keys and the commands socket get their turn.
+void MainWindow::ContinueSoon() {
+    QTimer::singleShot(0, this, [this] {
+        if (engine_) Guard([this] { engine_->ContinueLine(); });
+    });
+}
+
+void MainWindow::ShowNotice(const std::string& line) {
+    statusBar()->showMessage(QString::fromStdString(line), 5000);
+}
 
 QString MainWindow::Line(int index) const {
     if (index < 0 || index >= LineCount()) return {};

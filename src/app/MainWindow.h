@@ -66,8 +66,11 @@ public:
     // display is gone. Returns the text that says where, empty when nothing
     // was unsaved.
     std::string KeepUnsavedScenario(const std::string& folder);
-    // The folder KeepUnsavedScenario is given: the user's data folder.
+    // The folder KeepUnsavedScenario is given: the user's data folder; when
+    // that cannot take the file, the second place (the runtime folder, or
+    // a private folder in the temporary one).
     static std::string UnsavedFolder();
+    static std::string UnsavedFallbackFolder();
 
     // The parts, for the tests and the benchmarks.
     ScenarioList* ListBox1;
@@ -95,6 +98,8 @@ public:
     bool StepOverErrors() const override;
     bool Repeat() const override;
     void ClickStop() override;
+    void ContinueSoon() override;
+    void ShowNotice(const std::string& line) override;
 
     QString Line(int index) const override;
     void InsertLine(int index, const QString& text) override;

@@ -83,6 +83,15 @@ void RestorePlacement(QWidget& window, SettingsTree& tree) {
 }
 
 void StorePlacement(const QWidget& window, SettingsTree& tree) {
+    // The four values reach the store in one write.
+    tree.BeginBatch();
+    struct Batch {
+        SettingsTree& tree;
+        bool ended = false;
+        ~Batch() {
+            if (!ended) tree.EndBatch();
+        }
+    } batch{tree};
     OpenKey key{tree};
     tree.CreateKey(kPlacementKey, key.key);
     const int32_t values[4] = {window.pos().y(), window.pos().x(), window.height(),
@@ -96,6 +105,9 @@ void StorePlacement(const QWidget& window, SettingsTree& tree) {
                           4) != SettingsStatus::Ok)
             throw PlacementError(Message("Failed to set data for '%s'", kNames[i]));
     }
+    batch.ended = true;
+    if (tree.EndBatch() != SettingsStatus::Ok)
+        throw PlacementError(Message("Failed to set data for '%s'", kNames[0]));
 }
 
 }  // namespace tess

@@ -60,6 +60,16 @@ QString CommandWordOf(const char* argument) {
 }
 
 int SendCommand(const QString& path, const QString& word, QString& error) {
+    // Something else in the socket's place keeps every window from taking
+    // commands: that is the reason, not that no window runs.
+    struct stat info {};
+    const QByteArray local = path.toLocal8Bit();
+    if (!path.isEmpty() && ::lstat(local.constData(), &info) == 0 &&
+        (!S_ISSOCK(info.st_mode) || info.st_uid != ::getuid())) {
+        error = QStringLiteral("'%1' is not a socket of this user, so no Tessaline window can take commands")
+                    .arg(path);
+        return 1;
+    }
     QLocalSocket socket;
     socket.connectToServer(path);
     if (path.isEmpty() || !socket.waitForConnected(kWaitMs)) {
@@ -80,9 +90,19 @@ int SendCommand(const QString& path, const QString& word, QString& error) {
 CommandServer::CommandServer(Perform perform, QObject* parent)
     : QObject(parent), perform_(std::move(perform)) {
     connect(&server_, &QLocalServer::newConnection, this, &CommandServer::Accept);
+    // The socket stops listening for good when the system refuses a
+    // connection (no file left to take it): checked once a second.
+    watch_.setInterval(1000);
+    connect(&watch_, &QTimer::timeout, this, &CommandServer::CheckListening);
 }
 
-CommandServer::~CommandServer() { server_.close(); }
+CommandServer::~CommandServer() {
+    // Connections still open end with the server; what they would report
+    // on the way reaches nothing of this object.
+    for (QLocalSocket* socket : server_.findChildren<QLocalSocket*>()) socket->disconnect(this);
+    for (QLocalSocket* socket : order_) socket->disconnect(this);
+    server_.close();
+}
 
 bool CommandServer::Listen(const QString& path, QString& error) {
     const QByteArray local = path.toLocal8Bit();
@@ -118,20 +138,43 @@ bool CommandServer::Listen(const QString& path, QString& error) {
         error = server_.errorString();
         return false;
     }
+    path_ = path;
+    watch_.start();
     return true;
+}
+
+void CommandServer::CheckListening() {
+    if (path_.isEmpty() || server_.isListening()) return;
+    QString error;
+    const bool again = Listen(path_, error);
+    if (notice_ && (again || !relistenFailed_)) {
+        notice_(again ? QStringLiteral("The commands socket stopped listening and listens again.")
+                      : QStringLiteral("The commands socket stopped listening: %1.").arg(error));
+    }
+    relistenFailed_ = !again;
 }
 
 void CommandServer::Accept() {
     while (QLocalSocket* socket = server_.nextPendingConnection()) {
+        if (static_cast<int>(order_.size()) >= kCommandMaxConnections) {
+            QLocalSocket* oldest = order_.front();
+            Forget(oldest);
+            oldest->abort();
+        }
         pending_.insert(socket, {});
+        order_.push_back(socket);
         connect(socket, &QLocalSocket::readyRead, this, [this, socket] { Read(socket); });
         connect(socket, &QLocalSocket::disconnected, this, [this, socket] {
-            pending_.remove(socket);
+            Forget(socket);
             socket->deleteLater();
         });
         // A client that says nothing is not waited for.
         QTimer::singleShot(kWaitMs, socket, [socket] { socket->abort(); });
     }
+}
+
+void CommandServer::Forget(QLocalSocket* socket) {
+    if (pending_.remove(socket)) order_.remove(socket);
 }
 
 void CommandServer::Read(QLocalSocket* socket) {

@@ -10,13 +10,18 @@
 #include <QLocalServer>
 #include <QObject>
 #include <QString>
+#include <QTimer>
 #include <functional>
+#include <list>
 
 namespace tess {
 
 class MainWindow;
 
 inline constexpr int kCommandMaxBytes = 64;
+// Connections held at once; a newer one ends the oldest, so that a flood of
+// idle clients cannot use up the program's files.
+inline constexpr int kCommandMaxConnections = 16;
 
 // The socket's path. With `create`, the private fallback folder is made
 // when needed. Empty, with a one-line reason, when no safe place exists.
@@ -41,14 +46,26 @@ public:
     // live program answers on is left alone, and this returns false.
     bool Listen(const QString& path, QString& error);
     bool Listening() const { return server_.isListening(); }
+    // Told, one line each, when listening stopped (the system refused a
+    // connection) and when it took up again or could not.
+    void SetNotice(std::function<void(const QString&)> notice) { notice_ = std::move(notice); }
+    // Checks that the socket still listens and listens again if not; runs
+    // by itself every second once Listen succeeded.
+    void CheckListening();
 
 private:
     void Accept();
     void Read(QLocalSocket* socket);
+    void Forget(QLocalSocket* socket);
 
     Perform perform_;
     QLocalServer server_;
+    QString path_;
+    QTimer watch_;
+    bool relistenFailed_ = false;
+    std::function<void(const QString&)> notice_;
     QHash<QLocalSocket*, QByteArray> pending_;
+    std::list<QLocalSocket*> order_;  // oldest first
 };
 
 // Stop, Pause and Run of the window, as their menu items perform them.

@@ -13,6 +13,7 @@
 #include <utility>
 
 #include "about/AboutBox.h"
+#include "app/EndSignalsPosix.h"
 #include "app/MainWindow.h"
 #include "app/MessageBoxes.h"
 #include "app/info/CommandInfo.h"
@@ -34,8 +35,8 @@
 
 namespace {
 
-// SIGTERM, SIGINT and SIGHUP end the program through the event loop: the
-// handler only writes the signal's number into a pipe, so whatever runs at
+// Every end signal (app/EndSignalsPosix.h) ends the program through the
+// event loop: the handler only writes the signal's number into a pipe, so whatever runs at
 // that moment (a save, say) completes before the window reacts.
 int gSignalPipe[2] = {-1, -1};
 
@@ -50,7 +51,10 @@ void InstallEndSignals() {
     action.sa_handler = OnEndSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    for (int signal : {SIGTERM, SIGINT, SIGHUP}) ::sigaction(signal, &action, nullptr);
+    for (int signal : tess::kEndSignals) sigaddset(&action.sa_mask, signal);
+    for (int signal : tess::kEndSignals) {
+        if (!tess::SignalIgnoredAtStart(signal)) ::sigaction(signal, &action, nullptr);
+    }
 }
 
 // When the display goes away the program cannot go on; a modified scenario
@@ -115,6 +119,12 @@ int SendToRunningWindow(int argc, char** argv, const QString& word) {
     QCoreApplication app(argc, argv);
     QString error;
     const QString path = tess::CommandSocketPath(false, error);
+    if (path.isEmpty()) {
+        // No safe place for the socket: no window can take commands.
+        std::fprintf(stderr, "tessaline: %s, so no Tessaline window can take commands\n",
+                     error.toLocal8Bit().constData());
+        return 1;
+    }
     if (tess::SendCommand(path, word, error) == 0) return 0;
     std::fprintf(stderr, "tessaline: %s\n", error.toLocal8Bit().constData());
     return 1;
@@ -191,6 +201,14 @@ int main(int argc, char** argv) {
     QString commandError;
     const QString commandPath = tess::CommandSocketPath(true, commandError);
     if (!commandPath.isEmpty()) commands.Listen(commandPath, commandError);
+    commands.SetNotice([&window](const QString& line) { window.statusBar()->showMessage(line, 10000); });
+    if (!commands.Listening()) {
+        // The window runs without `tessaline --stop` and the like; said in
+        // the status bar and on standard error.
+        const QString line = QStringLiteral("No commands from other programs: %1.").arg(commandError);
+        std::fprintf(stderr, "tessaline: %s\n", line.toLocal8Bit().constData());
+        window.statusBar()->showMessage(line, 10000);
+    }
 
     // A signal ends the program without prompts; playback's held keys and
     // buttons are released below like at any other end.

@@ -59,6 +59,12 @@ public:
     virtual SettingsStatus SetValue(SettingsKey key, std::string_view name, uint32_t type,
                                     const void* data, uint32_t size) = 0;
     virtual SettingsStatus CloseKey(SettingsKey key) = 0;
+
+    // Changes made between the two are written together when the batch
+    // ends: a store kept in one file reads and writes it once, not once per
+    // value. EndBatch answers the status of that write.
+    virtual void BeginBatch() {}
+    virtual SettingsStatus EndBatch() { return SettingsStatus::Ok; }
 };
 
 // The current user's settings tree on this system.

@@ -43,38 +43,77 @@ bool ModifierHeld(const HeldInput& held, uint8_t generic, uint8_t left) {
 
 }  // namespace
 
-void WriteText(std::string_view text, InputSink& sink, HeldInput& held) {
-    std::u32string chars;
-    std::vector<int16_t> scans;
-    std::u32string offLayout;
-    for (std::size_t pos = 0; pos < text.size();) {
-        chars += NextCodePoint(text, pos);
-        scans.push_back(sink.VkKeyScanA(chars.back()));
-        if (scans.back() == -1) offLayout += chars.back();
+bool LoadLimit::Take(int64_t now) {
+    constexpr int64_t kSecond = 1'000'000'000;
+    if (count_ < kPerSecond) {
+        starts_[(oldest_ + count_++) % kPerSecond] = now;
+        return true;
     }
-    if (!offLayout.empty()) sink.WillSendUnicodeChars(offLayout);
+    if (now - starts_[oldest_] < kSecond) return false;
+    starts_[oldest_] = now;
+    oldest_ = (oldest_ + 1) % kPerSecond;
+    return true;
+}
+
+void TextTyping::Start(std::string_view text, InputSink& /*sink*/, const HeldInput& held) {
+    Drop();
+    for (std::size_t pos = 0; pos < text.size();) chars_ += NextCodePoint(text, pos);
+    scans_.reserve(chars_.size());
     // A modifier the scenario holds stays as it is: the characters are
     // typed with it held, and the text neither presses nor releases it.
-    const bool shiftHeld = ModifierHeld(held, kVkShift, kVkLShift);
-    const bool ctrlHeld = ModifierHeld(held, kVkControl, kVkLControl);
-    const bool altHeld = ModifierHeld(held, kVkMenu, kVkLMenu);
-    for (std::size_t i = 0; i < chars.size(); ++i) {
-        if (scans[i] == -1) {
-            sink.SendUnicodeChar(chars[i]);
-            continue;
+    shiftHeld_ = ModifierHeld(held, kVkShift, kVkLShift);
+    ctrlHeld_ = ModifierHeld(held, kVkControl, kVkLControl);
+    altHeld_ = ModifierHeld(held, kVkMenu, kVkLMenu);
+}
+
+bool TextTyping::TypeSlice(InputSink& sink, HeldInput& held, const std::function<bool()>& sliceOver) {
+    // Every character is mapped to its key first (in slices too: a long
+    // text takes a while), and the off-layout ones are announced together
+    // before the first is typed.
+    while (scans_.size() < chars_.size()) {
+        scans_.push_back(sink.VkKeyScanA(chars_[scans_.size()]));
+        if (scans_.back() == -1) offLayout_ += chars_[scans_.size() - 1];
+        if (scans_.size() == chars_.size()) {
+            if (!offLayout_.empty()) sink.WillSendUnicodeChars(offLayout_);
+            offLayout_ = {};
         }
-        const auto vk = static_cast<uint8_t>(scans[i] & 0xFF);
-        const int shiftState = (scans[i] >> 8) & 0xFF;
-        uint8_t modifiers[3];
-        int count = 0;
-        if ((shiftState & kShiftStateShift) && !shiftHeld) modifiers[count++] = kVkShift;
-        if ((shiftState & kShiftStateCtrl) && !ctrlHeld) modifiers[count++] = kVkControl;
-        if ((shiftState & kShiftStateAlt) && !altHeld) modifiers[count++] = kVkMenu;
-        for (int m = 0; m < count; ++m) held.Key(sink, modifiers[m], false);
-        held.Key(sink, vk, false);
-        held.Key(sink, vk, true);
-        for (int m = count - 1; m >= 0; --m) held.Key(sink, modifiers[m], true);
+        if (sliceOver && sliceOver()) return Pending();
     }
+    while (next_ < chars_.size()) {
+        const std::size_t i = next_++;
+        if (scans_[i] == -1) {
+            sink.SendUnicodeChar(chars_[i]);
+        } else {
+            const auto vk = static_cast<uint8_t>(scans_[i] & 0xFF);
+            const int shiftState = (scans_[i] >> 8) & 0xFF;
+            uint8_t modifiers[3];
+            int count = 0;
+            if ((shiftState & kShiftStateShift) && !shiftHeld_) modifiers[count++] = kVkShift;
+            if ((shiftState & kShiftStateCtrl) && !ctrlHeld_) modifiers[count++] = kVkControl;
+            if ((shiftState & kShiftStateAlt) && !altHeld_) modifiers[count++] = kVkMenu;
+            for (int m = 0; m < count; ++m) held.Key(sink, modifiers[m], false);
+            held.Key(sink, vk, false);
+            held.Key(sink, vk, true);
+            for (int m = count - 1; m >= 0; --m) held.Key(sink, modifiers[m], true);
+        }
+        if (next_ < chars_.size() && sliceOver && sliceOver()) break;
+    }
+    const bool left = Pending();
+    if (!left) Drop();
+    return left;
+}
+
+void TextTyping::Drop() {
+    chars_ = {};
+    scans_ = {};
+    offLayout_ = {};
+    next_ = 0;
+}
+
+void WriteText(std::string_view text, InputSink& sink, HeldInput& held) {
+    TextTyping typing;
+    typing.Start(text, sink, held);
+    typing.TypeSlice(sink, held, {});
 }
 
 void PerformActionLine(std::string_view line, ActionContext& c) {
@@ -104,6 +143,7 @@ void PerformActionLine(std::string_view line, ActionContext& c) {
         c.held.Mouse(c.sink, MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_RIGHTUP);
         break;
     case ActionCommand::Load:
+        if (!c.engine.LoadAllowed()) break;
         c.sink.ShellExecuteA(c.ownerWindow, "open", std::string(split.parameter), "", "",
                              SW_SHOWNORMAL);
         break;
@@ -132,7 +172,10 @@ void PerformActionLine(std::string_view line, ActionContext& c) {
         c.held.Key(c.sink, ReadKeyCode(line, c.sink), true);
         break;
     case ActionCommand::Write:
-        WriteText(split.parameter, c.sink, c.held);
+        if (c.typing)
+            c.typing->Start(split.parameter, c.sink, c.held);
+        else
+            WriteText(split.parameter, c.sink, c.held);
         break;
     case ActionCommand::None:
         break;

@@ -44,6 +44,14 @@ public:
     // Starts a stop the way the user's Stop command does (clicking the Stop
     // item), which ends in PlaybackEngine::Stop1Click.
     virtual void ClickStop() = 0;
+
+    // A line is under way (a long Write typed in slices): the host calls
+    // PlaybackEngine::ContinueLine soon, after it has handled its own
+    // events, the stop keys and the commands. Asked once per slice. A host
+    // that does nothing here finishes the line on its following ticks.
+    virtual void ContinueSoon() {}
+    // One line for the user about playback (Load lines dropped, say).
+    virtual void ShowNotice(const std::string& /*line*/) {}
 };
 
 }  // namespace tess

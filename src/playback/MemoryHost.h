@@ -34,6 +34,8 @@ public:
     bool StepOverErrors() const override { return stepOverErrors; }
     bool Repeat() const override { return repeat; }
     void ClickStop() override;
+    void ContinueSoon() override { ++continueRequests; }
+    void ShowNotice(const std::string& line) override { notices.push_back(line); }
 
     // Editing between ticks. Selection flags follow their lines; the caret
     // stays on a line of the list (0 for an empty one).
@@ -55,6 +57,10 @@ public:
     bool newScenarioEnabled = true;
     bool stepOverErrors = true;
     bool repeat = false;
+    // How often the engine asked to continue a line under way.
+    uint64_t continueRequests = 0;
+    // The notices, oldest first, for the owner to take.
+    std::vector<std::string> notices;
     // What clicking the Stop item does; the engine's Stop1Click as a rule.
     std::function<void()> onClickStop;
 

@@ -1,6 +1,7 @@
 #include "playback/PlaybackEngine.h"
 
 #include <algorithm>
+#include <chrono>
 #include <limits>
 #include <string>
 
@@ -8,6 +9,21 @@
 #include "script/ActionLine.h"
 
 namespace tess {
+
+namespace {
+
+// A slice of a long Write: short enough that a stop pressed during it
+// takes effect well within the 20 ms the user notices.
+constexpr int64_t kSliceNs = 4'000'000;
+constexpr int kMaxSliceChars = 4096;
+
+int64_t SteadyNow() {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+}  // namespace
 
 struct PlaybackEngine::Impl final : EngineControl {
     Impl(EngineHost& h, InputSink& s, RangeGenerator& r) : host(h), sink(s), random(r) {}
@@ -20,6 +36,44 @@ struct PlaybackEngine::Impl final : EngineControl {
     int32_t currentLine = 0;
     CycleState cycle;
     HeldInput held;
+    TextTyping typing;
+    bool continueAsked = false;
+    int sliceChars = 16;
+    std::function<int64_t()> clock = SteadyNow;
+    LoadLimit loads;
+    bool loadsDroppedTold = false;
+
+    bool LoadAllowed() override {
+        if (loads.Take(clock())) return true;
+        if (!loadsDroppedTold) {
+            loadsDroppedTold = true;
+            host.ShowNotice("Load lines beyond " + std::to_string(LoadLimit::kPerSecond) +
+                            " a second are dropped (line " + std::to_string(currentLine) + ")");
+        }
+        return false;
+    }
+
+    // Types one slice of the line under way and hands it to the system;
+    // asks the host to come back for the rest. The desktop may take longer
+    // to handle the characters than they take to send, so the slice is
+    // measured with the handing over, and its number of characters follows
+    // what the last slice cost.
+    void TypeSlice() {
+        const int64_t start = clock();
+        const int64_t end = start + kSliceNs;
+        int count = 0;
+        typing.TypeSlice(sink, held, [&] { return ++count >= sliceChars || clock() >= end; });
+        sink.Flush();
+        const int64_t spent = clock() - start;
+        if (spent > kSliceNs)
+            sliceChars = std::max(1, sliceChars / 2);
+        else if (spent < kSliceNs / 2 && count >= sliceChars)
+            sliceChars = std::min(kMaxSliceChars, sliceChars * 2);
+        if (typing.Pending() && !continueAsked) {
+            continueAsked = true;
+            host.ContinueSoon();
+        }
+    }
 
     void StopLine() override {
         const int32_t line = currentLine;
@@ -54,6 +108,20 @@ struct PlaybackEngine::Impl final : EngineControl {
         if (listener) listener->OnInterval(currentLine, ms);
     }
 
+    void ContinueTyping() {
+        if (!typing.Pending()) return;
+        try {
+            TypeSlice();
+        } catch (...) {
+            typing.Drop();
+            try {
+                ErrorRule();
+            } catch (...) {
+            }
+        }
+        sink.Flush();
+    }
+
     void Tick() {
         ++currentLine;
         if (host.LineCount() < currentLine) {
@@ -69,8 +137,9 @@ struct PlaybackEngine::Impl final : EngineControl {
         host.SetSelected(currentLine - 2, false);
         host.SetSelected(currentLine - 1, true);
         const std::string text = host.LineText(currentLine - 1);
-        ActionContext context{sink, held, random, *this, ownerWindow};
+        ActionContext context{sink, held, random, *this, ownerWindow, &typing};
         PerformActionLine(text, context);
+        if (typing.Pending()) TypeSlice();
     }
 
     void ErrorRule() {
@@ -95,6 +164,9 @@ PlaybackEngine::~PlaybackEngine() { delete impl_; }
 
 void PlaybackEngine::Play1Click() {
     EngineHost& host = impl_->host;
+    // Run during a Write performs that line again from its start.
+    impl_->typing.Drop();
+    impl_->loadsDroppedTold = false;
     impl_->currentLine = std::max(0, host.CaretLine());
     host.SetTimerEnabled(true);
     host.SetPauseButtonShown(true);
@@ -103,7 +175,11 @@ void PlaybackEngine::Play1Click() {
     host.SetNewScenarioEnabled(false);
 }
 
-void PlaybackEngine::Pause1Click() { impl_->ShowIdle(" Pause"); }
+void PlaybackEngine::Pause1Click() {
+    // The rest of a Write under way is not typed; Run performs the line anew.
+    impl_->typing.Drop();
+    impl_->ShowIdle(" Pause");
+}
 
 void PlaybackEngine::Stop1Click() {
     // Nothing playback pressed stays down once it has stopped.
@@ -118,10 +194,15 @@ void PlaybackEngine::Stop1Click() {
 }
 
 void PlaybackEngine::Timer1Timer() {
+    if (impl_->typing.Pending()) {
+        impl_->ContinueTyping();
+        return;
+    }
     try {
         impl_->Tick();
     } catch (...) {
         // Every failure inside a tick ends here; none leaves the tick.
+        impl_->typing.Drop();
         try {
             impl_->ErrorRule();
         } catch (...) {
@@ -131,7 +212,20 @@ void PlaybackEngine::Timer1Timer() {
     impl_->sink.Flush();
 }
 
+void PlaybackEngine::ContinueLine() {
+    impl_->continueAsked = false;
+    impl_->ContinueTyping();
+}
+
+bool PlaybackEngine::LineUnderWay() const { return impl_->typing.Pending(); }
+
+void PlaybackEngine::SetClock(std::function<int64_t()> clock) {
+    impl_->clock = clock ? std::move(clock) : SteadyNow;
+}
+
 void PlaybackEngine::ReleaseHeld() {
+    // Whatever is left of a Write stays untyped.
+    impl_->typing.Drop();
     impl_->held.ReleaseAll(impl_->sink);
     impl_->sink.Flush();
 }

@@ -3,6 +3,7 @@
 // CurrentLine and the cycle state, and carries out Run, Pause and Stop on
 // its host.
 #include <cstdint>
+#include <functional>
 
 #include "playback/EngineHost.h"
 #include "platform/InputSink.h"
@@ -40,10 +41,18 @@ public:
     void Pause1Click();  // Pause
     void Stop1Click();   // Stop: every route to a stop ends here
     void Timer1Timer();  // one tick of the playback timer
+    // Types the next slice of the line under way (see EngineHost::
+    // ContinueSoon); does nothing when none is. A tick that comes while a
+    // line is under way continues it instead of starting the next line.
+    void ContinueLine();
+    bool LineUnderWay() const;
+    // The monotonic clock (nanoseconds) that bounds a slice of typing and
+    // counts the Load lines of each second; the steady clock by default.
+    void SetClock(std::function<int64_t()> clock);
 
     // Releases every key and button that playback pressed and did not
-    // release, in reverse order. Stop does this itself; the program calls it
-    // when it ends.
+    // release, in reverse order, and leaves the rest of a Write under way
+    // untyped. Stop does this itself; the program calls it when it ends.
     void ReleaseHeld();
 
     int32_t CurrentLine() const;

@@ -1,5 +1,6 @@
 #include "script/ScenarioText.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -69,39 +70,23 @@ std::string EncodeScenario(const std::vector<std::string>& lines) {
     return out;
 }
 
-bool ReadFileBytes(const std::string& path, std::string& bytes, std::string& error) {
-    namespace fs = std::filesystem;
-    std::error_code ec;
-    const fs::path file = PathFromUtf8(path);
-    const fs::file_status status = fs::status(file, ec);
-    if (status.type() == fs::file_type::not_found) {
-        error = path + ": no such file";
+bool CheckScenarioSize(std::string_view bytes, std::string& why) {
+    if (bytes.size() > kMaxScenarioBytes) {
+        why = "it is larger than " + std::to_string(kMaxScenarioBytes >> 20) + " MiB, which no scenario is";
         return false;
     }
-    if (status.type() == fs::file_type::directory) {
-        error = path + ": is a directory, not a scenario file";
-        return false;
+    std::size_t lines = 0;
+    for (std::size_t at = 0; at < bytes.size(); ++lines) {
+        const std::size_t end = std::min(bytes.find('\n', at), bytes.size());
+        if (end - at > kMaxLineBytes) {
+            why = "line " + std::to_string(lines + 1) + " is longer than " +
+                  std::to_string(kMaxLineBytes >> 20) + " MiB, which no action line is";
+            return false;
+        }
+        at = end + 1;
     }
-    // A pipe would wait for a writer and a device may never end: only a
-    // plain file holds a scenario.
-    if (status.type() != fs::file_type::regular && status.type() != fs::file_type::none) {
-        error = path + ": is not a plain file, not a scenario file";
-        return false;
-    }
-    errno = 0;
-    std::ifstream in(file, std::ios::binary);
-    if (!in) {
-        error = path + ": cannot be read (" + std::strerror(errno) + ")";
-        return false;
-    }
-    bytes.clear();
-    char chunk[65536];
-    while (in.read(chunk, sizeof chunk) || in.gcount() > 0)
-        bytes.append(chunk, static_cast<std::size_t>(in.gcount()));
-    const bool failed = in.bad();
-    const int readErrno = errno;
-    if (failed) {
-        error = path + ": cannot be read (" + std::strerror(readErrno) + ")";
+    if (lines > kMaxScenarioLines) {
+        why = "it has more than " + std::to_string(kMaxScenarioLines) + " lines, which no scenario has";
         return false;
     }
     return true;
@@ -111,6 +96,11 @@ bool ReadScenarioFile(const std::string& path, std::vector<std::string>& lines,
                       std::string& error) {
     std::string bytes;
     if (!ReadFileBytes(path, bytes, error)) return false;
+    std::string why;
+    if (!CheckScenarioSize(bytes, why)) {
+        error = path + ": " + why;
+        return false;
+    }
     lines = DecodeScenario(bytes);
     return true;
 }

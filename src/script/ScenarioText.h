@@ -21,11 +21,25 @@ std::vector<std::string> DecodeScenario(std::string_view bytes);
 // byte order mark first when the first line begins with U+FEFF.
 std::string EncodeScenario(const std::vector<std::string>& lines);
 
-// Reads a whole file. On failure returns false and sets `error` to one line
+// Bounds far beyond any real scenario that keep a hostile file from
+// exhausting memory or freezing the program: the file's size, one line's
+// length (a million characters typed by one Write take minutes), and the
+// number of lines.
+inline constexpr std::size_t kMaxScenarioBytes = std::size_t(256) << 20;
+inline constexpr std::size_t kMaxLineBytes = std::size_t(1) << 20;
+inline constexpr std::size_t kMaxScenarioLines = std::size_t(16) << 20;
+
+// Whether a file's content is within those bounds; false with the reason
+// (which bound, in one phrase without the file's name).
+bool CheckScenarioSize(std::string_view bytes, std::string& why);
+
+// Reads a whole file (at most a little more than kMaxScenarioBytes: a
+// larger file fails the size check). Opens without blocking: only a plain
+// file is read. On failure returns false and sets `error` to one line
 // naming the file and the reason (missing, a directory, unreadable).
 bool ReadFileBytes(const std::string& path, std::string& bytes, std::string& error);
 
-// Reads and decodes a scenario file.
+// Reads, checks the bounds of and decodes a scenario file.
 bool ReadScenarioFile(const std::string& path, std::vector<std::string>& lines,
                       std::string& error);
 

@@ -236,4 +236,47 @@ bool WriteScenarioFile(const std::string& path, const std::vector<std::string>& 
     return WriteInPlace(target, bytes, copies, error);
 }
 
+bool ReadFileBytes(const std::string& path, std::string& bytes, std::string& error) {
+    // Opened without waiting, then checked: a pipe or a device put in the
+    // file's place after any earlier look would otherwise hold the program
+    // for good, or never end.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) {
+        const int reason = errno;
+        error = path + (reason == ENOENT ? ": no such file" : ": cannot be read (" + Reason(reason) + ")");
+        return false;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        error = path + (S_ISDIR(st.st_mode) ? ": is a directory, not a scenario file"
+                                            : ": is not a plain file, not a scenario file");
+        return false;
+    }
+    if (static_cast<std::size_t>(st.st_size) > kMaxScenarioBytes) {
+        ::close(fd);
+        error = path + ": it is larger than " + std::to_string(kMaxScenarioBytes >> 20) +
+                " MiB, which no scenario is";
+        return false;
+    }
+    bytes.clear();
+    bytes.reserve(static_cast<std::size_t>(st.st_size));
+    char chunk[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd, chunk, sizeof chunk);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            const int reason = errno;
+            ::close(fd);
+            error = path + ": cannot be read (" + Reason(reason) + ")";
+            return false;
+        }
+        if (n == 0) break;
+        bytes.append(chunk, static_cast<std::size_t>(n));
+        if (bytes.size() > kMaxScenarioBytes) break;  // refused by the size check
+    }
+    ::close(fd);
+    return true;
+}
+
 }  // namespace tess

@@ -14,6 +14,46 @@
 
 namespace tess {
 
+bool ReadFileBytes(const std::string& path, std::string& bytes, std::string& error) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const fs::path file = PathFromUtf8(path);
+    const fs::file_status status = fs::status(file, ec);
+    if (status.type() == fs::file_type::not_found) {
+        error = path + ": no such file";
+        return false;
+    }
+    if (status.type() == fs::file_type::directory) {
+        error = path + ": is a directory, not a scenario file";
+        return false;
+    }
+    // A pipe would wait for a writer and a device may never end: only a
+    // plain file holds a scenario.
+    if (status.type() != fs::file_type::regular && status.type() != fs::file_type::none) {
+        error = path + ": is not a plain file, not a scenario file";
+        return false;
+    }
+    errno = 0;
+    std::ifstream in(file, std::ios::binary);
+    if (!in) {
+        error = path + ": cannot be read (" + std::strerror(errno) + ")";
+        return false;
+    }
+    bytes.clear();
+    char chunk[65536];
+    while (in.read(chunk, sizeof chunk) || in.gcount() > 0) {
+        bytes.append(chunk, static_cast<std::size_t>(in.gcount()));
+        if (bytes.size() > kMaxScenarioBytes) break;  // refused by the size check
+    }
+    const bool failed = in.bad();
+    const int readErrno = errno;
+    if (failed) {
+        error = path + ": cannot be read (" + std::strerror(readErrno) + ")";
+        return false;
+    }
+    return true;
+}
+
 // A folder that takes no new file is not worked around here: the save
 // fails and says why, and the old file stays as it was.
 bool WriteScenarioFile(const std::string& path, const std::vector<std::string>& lines,

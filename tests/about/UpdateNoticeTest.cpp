@@ -1,10 +1,13 @@
 #include <QApplication>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QListView>
 #include <QPushButton>
 #include <QTest>
 #include <QScreen>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -19,8 +22,6 @@ using test::ReadFile;
 using test::TestHttpServer;
 using test::WriteFile;
 
-const QString kNotice = QStringLiteral("new_ver_info.txt");
-
 struct Shown {
     QMessageBox::Icon icon;
     QString caption, text;
@@ -29,6 +30,10 @@ struct Shown {
 class UpdateNoticeTest : public ::testing::Test {
 protected:
     UpdateNoticeTest() : box(sink, nullptr) {
+        // The notice goes to the cache folder, here the test's own.
+        qputenv("XDG_CACHE_HOME", QFile::encodeName(cache.path()));
+        kNotice = AboutBox::NoticeFilePath();
+        QDir().mkpath(QFileInfo(kNotice).path());
         QFile::remove(kNotice);
         box.SetUpdateBase(server.Base());
         box.SetMessageBox([this](QMessageBox::Icon icon, const QString& caption,
@@ -46,6 +51,8 @@ protected:
         ExpectOnly(QMessageBox::Critical, QStringLiteral("Error"), QStringLiteral("No information"));
     }
 
+    QTemporaryDir cache;
+    QString kNotice;
     TestHttpServer server;
     test::ShellRecorder sink;
     AboutBox box;
@@ -82,18 +89,35 @@ TEST_F(UpdateNoticeTest, EdgeCaseBodiesReadBackByTheLineRules) {
     }
 }
 
-TEST_F(UpdateNoticeTest, ErrorStatusStoresTheBodyAndShowsNothing) {
-    ASSERT_TRUE(WriteFile(kNotice, "old notice"));
-    server.Answer(404, "<html>Not here</html>");
-    box.Label9Click();
-    EXPECT_TRUE(shown.empty());
-    EXPECT_EQ(ReadFile(kNotice), QByteArray("<html>Not here</html>"));
-    EXPECT_EQ(box.Http().StatusCode(), 404);
-
-    server.Answer(500, "broken");
-    box.Label9Click();
-    EXPECT_TRUE(shown.empty());
-    EXPECT_EQ(ReadFile(kNotice), QByteArray("broken"));
+// Only a complete 2xx answer replaces the stored notice; every other answer
+// shows "No information" and leaves the file as it was. The notice lives in
+// the cache folder: a file of that name where the program started is not
+// touched.
+TEST_F(UpdateNoticeTest, OnlyACompleteSuccessReplacesTheNotice) {
+    const QString userFile = QDir::current().filePath(QLatin1String(AboutBox::kNoticeFile));
+    ASSERT_TRUE(WriteFile(userFile, "the user's own file"));
+    struct Case {
+        const char* name;
+        QByteArray raw;
+    };
+    const Case cases[] = {
+        {"404 page", "HTTP/1.1 404 Not Found\r\nContent-Length: 21\r\nConnection: close\r\n\r\n"
+                     "<html>Not here</html>"},
+        {"500", "HTTP/1.1 500 Oops\r\nContent-Length: 6\r\nConnection: close\r\n\r\nbroken"},
+        {"garbled chunks", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\nConnection: close\r\n\r\n"
+                           "zz\r\nnews\r\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        shown.clear();
+        ASSERT_TRUE(WriteFile(kNotice, "old notice"));
+        server.AnswerRaw(c.raw);
+        box.Label9Click();
+        ExpectNoInformation();
+        EXPECT_EQ(ReadFile(kNotice), QByteArray("old notice"));
+    }
+    EXPECT_EQ(ReadFile(userFile), QByteArray("the user's own file"));
+    QFile::remove(userFile);
 }
 
 TEST_F(UpdateNoticeTest, DroppedConnectionShowsNoInformationAndKeepsTheOldFile) {

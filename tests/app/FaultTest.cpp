@@ -103,6 +103,7 @@ TEST_F(FaultTest, ScenarioFileThatChangesAfterTheDialogIsReportedAndTheListKept)
         {"a folder", [&] { QDir().mkpath(path); }},
         {"a named pipe", [&] { mkfifo(QFile::encodeName(path).constData(), 0600); }},
         {"a device", [&] { symlink("/dev/zero", QFile::encodeName(path).constData()); }},
+        {"a line of 2 MiB", [&] { WriteBytes("going.sf", "Write " + QByteArray(2 << 20, 'x') + "\n"); }},
     };
     for (const auto& [what, change] : changes) {
         SCOPED_TRACE(what);

@@ -3,16 +3,25 @@
 // command socket as the server.
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QLocalSocket>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTest>
 
+#include <poll.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+#include <cstring>
+#include <filesystem>
 
 #include "WindowTestSupport.h"
 #include "app/RemoteCommands.h"
@@ -79,6 +88,15 @@ TEST_F(RemoteCommandsTest, WithoutARunningWindowTheCommandSaysSoInOneLine) {
         EXPECT_EQ(Command("--stop", &output), 1);
         EXPECT_EQ(output, "tessaline: no Tessaline window is running\n");
     }
+    // Something else in the socket's place keeps every window from the
+    // commands: that is what the line says.
+    QFile::remove(SocketPath());
+    ASSERT_TRUE(QDir().mkpath(SocketPath()));
+    QString output;
+    EXPECT_EQ(Command("--stop", &output), 1);
+    EXPECT_EQ(output, "tessaline: '" + SocketPath() +
+                          "' is not a socket of this user, so no Tessaline window can take commands\n");
+    QDir(SocketPath()).removeRecursively();
 }
 
 TEST_F(RemoteCommandsTest, SocketLeftBehindIsTakenOverALiveOneIsNot) {
@@ -111,6 +129,79 @@ TEST_F(RemoteCommandsTest, AnythingButOneKnownWordIsRefusedAndIgnored) {
         EXPECT_TRUE(socket.readAll().isEmpty());
     }
     EXPECT_EQ(performed, 0);
+}
+
+// A flood of idle connections from another process, with files as short as
+// at the usual limit: the window holds only a few at once and keeps taking
+// commands; and when the system refuses a connection anyway (no file left),
+// the socket listens again and says so.
+TEST_F(RemoteCommandsTest, FloodOfIdleConnectionsNeverStopsTheCommands) {
+    CommandServer server(WindowCommands(*window));
+    QStringList notices;
+    server.SetNotice([&](const QString& line) { notices.append(line); });
+    QString error;
+    ASSERT_TRUE(server.Listen(SocketPath(), error)) << error.toStdString();
+    // The listing's own descriptor is among those it lists.
+    const auto openFiles = [] {
+        return static_cast<rlim_t>(std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {})) - 1;
+    };
+    rlimit saved{};
+    ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &saved), 0);
+    int ready[2], more[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    ASSERT_EQ(::pipe(more), 0);
+    const QByteArray path = SocketPath().toLocal8Bit();
+    const pid_t client = ::fork();
+    if (client == 0) {
+        // Connects 200 times and holds them all; then once more on a word.
+        ::close(ready[0]);
+        ::close(more[1]);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::strncpy(address.sun_path, path.constData(), sizeof address.sun_path - 1);
+        const auto connectOnce = [&] {
+            const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+            ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+        };
+        for (int i = 0; i < 200; ++i) connectOnce();
+        char byte = 1;
+        [[maybe_unused]] ssize_t n = ::write(ready[1], &byte, 1);
+        if (::read(more[0], &byte, 1) == 1) connectOnce();
+        n = ::read(more[0], &byte, 1);
+        ::_exit(0);
+    }
+    ASSERT_GT(client, 0);
+    rlimit tight = saved;
+    tight.rlim_cur = openFiles() + 40;
+    ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &tight), 0);
+    const auto readable = [](int fd) {
+        pollfd p{fd, POLLIN, 0};
+        return ::poll(&p, 1, 0) == 1;
+    };
+    EXPECT_TRUE(QTest::qWaitFor([&] { return readable(ready[0]); }, 20000));
+    EXPECT_TRUE(server.Listening());
+    EXPECT_EQ(Command("--stop"), 0);
+    EXPECT_EQ(window->StatusPanel1->text(), " Stop");
+
+    // Not a file left: the next connection is refused and the socket stops.
+    // (A new file takes the lowest free number, which the limit bounds.)
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    const int lowestFree = ::dup(0);
+    ::close(lowestFree);
+    tight.rlim_cur = static_cast<rlim_t>(lowestFree);
+    ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &tight), 0);
+    const char byte = 1;
+    ASSERT_EQ(::write(more[1], &byte, 1), 1);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !server.Listening(); }, 20000));
+    ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &saved), 0);
+    server.CheckListening();
+    EXPECT_TRUE(server.Listening());
+    EXPECT_EQ(notices, QStringList{"The commands socket stopped listening and listens again."});
+    EXPECT_EQ(Command("--run"), 0);
+    EXPECT_EQ(window->StatusPanel1->text(), " Run");
+    for (int fd : {ready[0], ready[1], more[0], more[1]}) ::close(fd);
+    int status = 0;
+    ::waitpid(client, &status, 0);
 }
 
 }  // namespace

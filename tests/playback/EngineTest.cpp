@@ -1,4 +1,8 @@
+#include <algorithm>
+#include <functional>
+
 #include "EngineFixture.h"
+#include "playback/ActionExecution.h"
 
 namespace tess {
 namespace {
@@ -187,6 +191,89 @@ TEST_F(EngineTest, ErrorsOfTheHostAreHandledInsideTheTick) {
     other.Play1Click();
     EXPECT_NO_THROW(other.Timer1Timer());
     EXPECT_EQ(failing.stateText, " Line 1. Error");
+}
+
+// A long Write is one line typed in slices of a few milliseconds; between
+// slices every way of ending playback takes effect: the rest is not typed,
+// nothing stays held and the next line does not run.
+TEST_F(EngineTest, LongWriteEndsBetweenSlices) {
+    int64_t now = 0;
+    engine.SetClock([&] { return now += 100'000; });  // 0.1 ms per reading
+    const std::string text(100000, 'A');               // Shift+A each
+    const struct Case {
+        const char* name;
+        std::function<void()> end;
+        const char* state;
+    } cases[] = {
+        {"Stop command", [&] { engine.Stop1Click(); }, " Stop"},
+        {"stop key (the Stop item)", [&] { host.ClickStop(); }, " Stop"},
+        {"Pause", [&] { engine.Pause1Click(); }, " Pause"},
+        {"Run again", [&] { engine.Play1Click(); }, " Run"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        sink.calls.clear();
+        Load({"Write " + text, "CurPos 5,5"});
+        RunFrom(1);
+        const uint64_t asked = host.continueRequests;
+        engine.Timer1Timer();
+        EXPECT_TRUE(engine.LineUnderWay());
+        EXPECT_EQ(host.continueRequests, asked + 1);
+        // The characters are mapped to their keys first, then typed.
+        for (int turn = 0; sink.calls.empty() && turn < 1000000; ++turn) engine.ContinueLine();
+        const std::size_t typed = sink.calls.size();
+        EXPECT_GT(typed, 0u);
+        EXPECT_LT(typed, 200u);
+        c.end();
+        EXPECT_FALSE(engine.LineUnderWay());
+        EXPECT_FALSE(engine.HoldsInput());
+        engine.ContinueLine();  // the continuation asked for before the end
+        EXPECT_EQ(sink.calls.size(), typed);
+        EXPECT_EQ(host.stateText, c.state);
+        EXPECT_TRUE(Marks().empty());
+    }
+}
+
+TEST_F(EngineTest, LongWriteGoesOnOverContinuationsAndTicksThenTheNextLineRuns) {
+    int64_t now = 0;
+    engine.SetClock([&] { return now += 1'000'000; });
+    Load({"Write " + std::string(1000, 'a'), "CurPos 5,5"});
+    RunFrom(1);
+    int turns = 0;
+    engine.Timer1Timer();
+    while (engine.LineUnderWay() && turns < 10000) {
+        // Ticks that come meanwhile continue the line, not the next one.
+        ++turns % 2 ? engine.ContinueLine() : engine.Timer1Timer();
+    }
+    EXPECT_GT(turns, 10);
+    EXPECT_EQ(sink.calls.size(), 2000u);
+    EXPECT_TRUE(Marks().empty());
+    engine.Timer1Timer();
+    EXPECT_EQ(Marks(), std::vector<int>{5});
+}
+
+// Load lines start at most a few handlers in any second; the rest are
+// dropped and said so once per run.
+TEST_F(EngineTest, LoadLinesAreBoundedPerSecond) {
+    int64_t now = 0;
+    engine.SetClock([&] { return now; });
+    Load({"Cycle ", "Load x", "CycleEnd "});
+    RunFrom(1);
+    const auto shellCalls = [&] {
+        return std::count_if(sink.calls.begin(), sink.calls.end(),
+                             [](const SinkCall& c) { return c.kind == SinkCall::Kind::ShellExecute; });
+    };
+    for (int i = 0; i < 3000; ++i) {
+        engine.Timer1Timer();
+        now += 1'000'000;  // 1 ms a tick: 1000 Loads over 3 s
+    }
+    EXPECT_EQ(shellCalls(), 3 * LoadLimit::kPerSecond);
+    ASSERT_EQ(host.notices.size(), 1u);
+    EXPECT_NE(host.notices[0].find("Load"), std::string::npos);
+    engine.Stop1Click();
+    RunFrom(1);
+    for (int i = 0; i < 60; ++i) engine.Timer1Timer();
+    EXPECT_EQ(host.notices.size(), 2u);
 }
 
 }  // namespace

@@ -35,6 +35,11 @@ PlayOutcome Player::Play(int32_t start, const PlaySettings& settings) {
     const int keyHandle = stopKey_ ? stopKey_->WaitHandle() : -1;
 
     const auto interval = [this] { return std::chrono::milliseconds(host_.TimerInterval()); };
+    // Unpaced (a dry run), the engine's clock is the time a paced run would
+    // have reached, one interval a tick: the listing shows the Load lines
+    // that run would drop.
+    int64_t virtualNs = 0;
+    if (!settings.paced) engine_.SetClock([&virtualNs] { return virtualNs; });
     uint64_t restarts = host_.CountdownRestarts();
     Clock::time_point deadline = Clock::now() + interval();
     uint64_t ticks = 0;
@@ -49,6 +54,19 @@ PlayOutcome Player::Play(int32_t start, const PlaySettings& settings) {
         }
         engine_.Timer1Timer();
         ++ticks;
+        virtualNs += int64_t(host_.TimerInterval()) * 1'000'000;
+        // A long Write goes on a slice at a time; a stop between slices
+        // ends it there.
+        bool stopped = false;
+        while (engine_.LineUnderWay() && !stopped) {
+            stopped = StopSignals::Received() != 0 || stopKeyPressed();
+            if (!stopped) engine_.ContinueLine();
+        }
+        if (notify_) {
+            for (const std::string& line : host_.notices) notify_(line);
+        }
+        host_.notices.clear();
+        if (stopped) break;
         if (!settings.paced) continue;
         const Clock::time_point now = Clock::now();
         if (host_.CountdownRestarts() != restarts) {
@@ -62,6 +80,7 @@ PlayOutcome Player::Play(int32_t start, const PlaySettings& settings) {
             if (deadline + interval() < now) deadline = now;
         }
     }
+    if (!settings.paced) engine_.SetClock({});
     const bool halted = !host_.TimerEnabled() && host_.pauseShown;
     engine_.ReleaseHeld();
     if (stopKey_) stopKey_->Disarm();

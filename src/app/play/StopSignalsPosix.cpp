@@ -1,5 +1,6 @@
 #include "app/play/StopSignals.h"
 #include "app/play/StopSignalsPosix.h"
+#include "app/EndSignalsPosix.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -14,10 +15,6 @@
 namespace tess {
 
 namespace {
-
-// Every signal whose default action ends the program without a core dump
-// worth keeping; QUIT is among them, since a terminal sends it by a key.
-constexpr int kStopSignals[] = {SIGHUP, SIGINT, SIGQUIT, SIGTERM, SIGUSR1, SIGUSR2, SIGALRM, SIGPIPE};
 
 volatile std::sig_atomic_t g_received = 0;
 int g_wakeRead = -1;
@@ -47,14 +44,13 @@ bool StopSignals::Install() {
     struct sigaction action {};
     action.sa_handler = OnStopSignal;
     sigemptyset(&action.sa_mask);
-    for (int signal : kStopSignals) sigaddset(&action.sa_mask, signal);
+    for (int signal : kEndSignals) sigaddset(&action.sa_mask, signal);
     // No SA_RESTART: a write blocked on a full pipe returns, so the loop
     // sees the request.
     action.sa_flags = 0;
     bool ok = true;
-    for (int signal : kStopSignals) {
-        struct sigaction old {};
-        if (::sigaction(signal, nullptr, &old) == 0 && old.sa_handler == SIG_IGN) continue;
+    for (int signal : kEndSignals) {
+        if (SignalIgnoredAtStart(signal)) continue;
         ok = ::sigaction(signal, &action, nullptr) == 0 && ok;
     }
     return ok;

@@ -76,6 +76,9 @@ std::unique_ptr<X11Recorder> X11Recorder::Open(const char* displayName, std::str
         error = std::string("no X server answers at display \"") + name + "\"";
         return nullptr;
     }
+    // A server that goes away ends the program at once through the
+    // program's hook, which keeps what was recorded.
+    HandleServerLoss();
     xcb_connection_t* data = xcb_connect(name, nullptr);
     const xcb_query_extension_reply_t* record =
         xcb_connection_has_error(data) ? nullptr : xcb_get_extension_data(data, &xcb_record_id);
@@ -207,6 +210,14 @@ void X11Recorder::Run() {
             xcb_record_disable_context(controlXcb_, context_);
             xcb_flush(controlXcb_);
         }
+    }
+    if (!disabling) {
+        // The recording connection broke without a Stop: when the server
+        // is gone, the round trip on the other connection runs the
+        // server-loss handler, which does not return. Otherwise the
+        // recording ends as at the stop key.
+        XSync(control_, False);
+        if (onStop_) onStop_();
     }
 }
 

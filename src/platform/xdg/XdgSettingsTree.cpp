@@ -1,5 +1,7 @@
 #include "platform/xdg/XdgSettingsTree.h"
 
+#include <utility>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -62,7 +64,9 @@ XdgSettingsTree::XdgSettingsTree(std::string filePath) : path_(std::move(filePat
 
 void XdgSettingsTree::Load() {
     tree_.clear();
-    int fd = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC);
+    // Opened without waiting, then checked: a pipe in the file's place
+    // would otherwise hold the window before it shows.
+    int fd = ::open(path_.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) {
         state_ = errno == ENOENT ? FileState::Missing : FileState::Unreadable;
         return;
@@ -132,7 +136,7 @@ SettingsStatus XdgSettingsTree::OpenKey(std::string_view path, SettingsAccess ac
     key = 0;
     std::string normalized;
     if (!NormalizeKeyPath(path, normalized)) return SettingsStatus::InvalidName;
-    Load();
+    Refresh();
     if (state_ == FileState::Unreadable) return SettingsStatus::AccessDenied;
     std::string lower = SettingsLower(normalized);
     if (!normalized.empty() && !tree_.count(lower)) return SettingsStatus::NotFound;
@@ -147,12 +151,12 @@ SettingsStatus XdgSettingsTree::CreateKey(std::string_view path, SettingsKey& ke
     key = 0;
     std::string normalized;
     if (!NormalizeKeyPath(path, normalized)) return SettingsStatus::InvalidName;
-    Load();
+    Refresh();
     if (state_ == FileState::Unreadable) return SettingsStatus::AccessDenied;
     std::string lower = SettingsLower(normalized);
     if (!normalized.empty() && !tree_.count(lower)) {
         AddSettingsKey(tree_, normalized);
-        if (SettingsStatus s = Save(); s != SettingsStatus::Ok) return s;
+        if (SettingsStatus s = Commit(); s != SettingsStatus::Ok) return s;
     }
     key = nextHandle_++;
     handles_[key] = Handle{lower, SettingsAccess::AllAccess, normalized};
@@ -194,17 +198,42 @@ SettingsStatus XdgSettingsTree::SetValue(SettingsKey key, std::string_view name,
     // key may have gone from the file since it was opened; it comes back
     // with its parents under the path it was opened with.
     const Handle handle = h->second;
-    Load();
+    Refresh();
     Key& k = AddSettingsKey(tree_, handle.path);
     Value& v = k.values[SettingsLower(name)];
     v.name = std::string(name);
     v.type = type;
     v.data.assign(static_cast<const char*>(data), size);
-    return Save();
+    return Commit();
 }
 
 SettingsStatus XdgSettingsTree::CloseKey(SettingsKey key) {
     return handles_.erase(key) ? SettingsStatus::Ok : SettingsStatus::InvalidHandle;
+}
+
+void XdgSettingsTree::Refresh() {
+    if (batch_ && batchLoaded_) return;
+    Load();
+    batchLoaded_ = batch_;
+}
+
+SettingsStatus XdgSettingsTree::Commit() {
+    if (!batch_) return Save();
+    if (state_ == FileState::Unreadable) return SettingsStatus::WriteFailed;
+    dirty_ = true;
+    return SettingsStatus::Ok;
+}
+
+void XdgSettingsTree::BeginBatch() {
+    batch_ = true;
+    batchLoaded_ = false;
+}
+
+SettingsStatus XdgSettingsTree::EndBatch() {
+    batch_ = false;
+    batchLoaded_ = false;
+    if (!std::exchange(dirty_, false)) return SettingsStatus::Ok;
+    return Save();
 }
 
 }  // namespace tess

@@ -24,6 +24,8 @@ public:
     SettingsStatus SetValue(SettingsKey key, std::string_view name, uint32_t type,
                             const void* data, uint32_t size) override;
     SettingsStatus CloseKey(SettingsKey key) override;
+    void BeginBatch() override;
+    SettingsStatus EndBatch() override;
 
     const std::string& FilePath() const { return path_; }
 
@@ -42,11 +44,17 @@ private:
     enum class FileState { Missing, Read, Damaged, Unreadable };
     void Load();
     SettingsStatus Save();
+    // Load and Save, once each within a batch.
+    void Refresh();
+    SettingsStatus Commit();
     bool DirectoryWritable() const;
 
     std::string path_;
     Tree tree_;
     FileState state_ = FileState::Missing;
+    bool batch_ = false;
+    bool batchLoaded_ = false;
+    bool dirty_ = false;
     struct Handle {
         std::string key;  // lower-case path
         SettingsAccess access;

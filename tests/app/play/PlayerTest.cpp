@@ -12,6 +12,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -162,6 +163,34 @@ TEST_F(PlayerTest, BadUsageAndUnreadableFiles) {
     r = Run("--dry-run " + dir_.string());
     EXPECT_EQ(r.status, 2);
     EXPECT_NE(r.err.find("is a directory"), std::string::npos) << r.err;
+}
+
+// Files no scenario is: refused with one line naming the bound, without
+// reading them whole (a sparse file of 300 MiB takes no disk).
+TEST_F(PlayerTest, FilesBeyondTheBoundsAreRefusedWithOneLine) {
+    struct Case {
+        const char* name;
+        std::function<std::string()> make;
+        const char* said;
+    };
+    const Case cases[] = {
+        {"a 2 MiB line", [&] { return Write("long.sf", "Write " + std::string(2 << 20, 'x') + "\n"); },
+         "line 1 is longer than 1 MiB"},
+        {"300 MiB", [&] {
+             const std::string path = Write("huge.sf", "Click\n");
+             fs::resize_file(path, std::uintmax_t(300) << 20);
+             return path;
+         },
+         "larger than 256 MiB"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Result r = Run("--dry-run " + c.make());
+        EXPECT_EQ(r.status, 2);
+        EXPECT_EQ(r.out, "");
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+        EXPECT_NE(r.err.find(c.said), std::string::npos) << r.err;
+    }
 }
 
 TEST_F(PlayerTest, WithoutADesktopThePlayerSaysSo) {

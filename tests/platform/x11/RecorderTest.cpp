@@ -1,11 +1,13 @@
 // Recording on a real X server: a session injected with xdotool is
 // recorded, played back into a fresh terminal, and recorded again.
 #include <signal.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <X11/keysym.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -64,9 +66,10 @@ protected:
         }
         return text;
     }
-    // Starts tessaline-record and returns once it records.
-    pid_t StartRecorder(const std::string& file) {
-        const std::string log = file + ".log";
+    // Starts tessaline-record and returns once it records; what it says
+    // goes to `log` (FILE.log when empty).
+    pid_t StartRecorder(const std::string& file, std::string log = {}) {
+        if (log.empty()) log = file + ".log";
         const pid_t pid = StartProgram({TESS_RECORD_PATH, file}, log);
         const std::string said = WaitForFile(log, [](const std::string& t) { return !t.empty(); });
         EXPECT_NE(said.find("press Pause or Ctrl+Alt+Q"), std::string::npos) << said;
@@ -300,6 +303,71 @@ TEST_F(RecorderTest, InputInTheProgramsOwnWindowsIsLeftOut) {
     }
     EXPECT_EQ(pressed, (std::vector<std::pair<InputEventKind, int>>{{InputEventKind::ButtonDown, 3},
                                                                      {InputEventKind::KeyDown, 'b'}}));
+}
+
+// Every way the recorder can end keeps what was recorded: each signal that
+// would end it writes FILE; a FILE that cannot be written at the end leaves
+// the recording in the data folder, named in one line with FILE; a server
+// that dies ends the recording at once, written, with status 1.
+TEST_F(RecorderTest, EveryEndKeepsTheRecording) {
+    const fs::path data = dir_ / "data";
+    setenv("XDG_DATA_HOME", data.c_str(), 1);
+    const auto clickRecorded = [&](const std::vector<std::string>& lines) {
+        return std::find(lines.begin(), lines.end(), "Click ") != lines.end();
+    };
+    struct Case {
+        const char* name;
+        int signal;          // sent to the recorder, or 0 for the server's end
+        bool folderRemoved;  // FILE's folder goes away before the end
+        int status;
+    };
+    const Case cases[] = {
+        {"HUP (terminal closed)", SIGHUP, false, 0}, {"QUIT", SIGQUIT, false, 0},
+        {"USR2", SIGUSR2, false, 0},                 {"PIPE", SIGPIPE, false, 0},
+        {"ALRM", SIGALRM, false, 0},                 {"folder removed", SIGTERM, true, 1},
+        {"server lost", 0, false, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::create_directories(dir_ / "out");
+        const std::string file = (dir_ / "out" / "rec.sf").string();
+        const std::string logFile = Path("rec.log");
+        fs::remove(logFile);
+        const pid_t recorder = StartRecorder(file, logFile);
+        ASSERT_EQ(Xdotool({"mousemove", "300", "200", "click", "1"}), 0);
+        if (c.folderRemoved) fs::remove_all(dir_ / "out");
+        if (c.signal) {
+            kill(recorder, c.signal);
+        } else {
+            Display* display = XOpenDisplay(server.name().c_str());
+            ASSERT_NE(display, nullptr);
+            ucred peer{};
+            socklen_t size = sizeof peer;
+            ASSERT_EQ(getsockopt(ConnectionNumber(display), SOL_SOCKET, SO_PEERCRED, &peer, &size), 0);
+            XCloseDisplay(display);
+            kill(peer.pid, SIGKILL);
+        }
+        EXPECT_EQ(Finished(recorder), c.status) << Read(logFile);
+        const std::string log = Read(logFile);
+        std::vector<std::string> lines;
+        std::string error;
+        if (c.folderRemoved) {
+            EXPECT_NE(log.find(file), std::string::npos) << log;
+            ASSERT_TRUE(fs::exists(data / "tessaline-0003")) << log;
+            const fs::path kept = fs::directory_iterator(data / "tessaline-0003")->path();
+            EXPECT_NE(log.find(kept.string()), std::string::npos) << log;
+            ASSERT_TRUE(ReadScenarioFile(kept.string(), lines, error)) << error;
+        } else {
+            ASSERT_TRUE(ReadScenarioFile(file, lines, error)) << error << log;
+        }
+        EXPECT_TRUE(clickRecorded(lines)) << ::testing::PrintToString(lines);
+        if (!c.signal) {
+            EXPECT_NE(log.find("X server"), std::string::npos) << log;
+        }
+        fs::remove_all(dir_ / "out");
+        fs::remove_all(data);
+    }
+    unsetenv("XDG_DATA_HOME");
 }
 
 }  // namespace

@@ -166,5 +166,23 @@ TEST_F(StopKeyTest, KeyThatAnotherProgramHoldsIsNamedOnceAndTheOtherStillStops) 
     EXPECT_EQ(lines[0], "tessaline-play: Pause does not stop playback here: another program holds that key");
 }
 
+// A long Write is typed in slices: the key stops it in the middle, with
+// Shift and the button released and the next line not run.
+TEST_F(StopKeyTest, KeyStopsALongWriteInTheMiddle) {
+    ASSERT_EQ(server.Run({"setxkbmap", "-layout", "us"}), 0);
+    const pid_t pid = Play("Interval 1\nKeyDown #16\nMouseLDown \nWrite " + std::string(100000, 'a') +
+                           "\nClickRight \n");
+    client->WaitForButtonPress();
+    ASSERT_TRUE(UserKeys({"Pause"}));
+    EXPECT_EQ(WaitBounded(pid), 0);
+    EXPECT_FALSE(client->AnythingHeld());
+    std::size_t typed = 0;
+    for (const SeenEvent& e : client->Collect()) {
+        if (e.type == KeyPress && e.keysym == XK_A) ++typed;
+        EXPECT_FALSE(e.type == ButtonPress && e.detail == 3) << "the line after the Write ran";
+    }
+    EXPECT_LT(typed, 100000u);
+}
+
 }  // namespace
 }  // namespace tess::x11::testing

@@ -8,10 +8,18 @@
 #include <QStatusBar>
 #include <QTest>
 
+#include <QDir>
+
 #include <cstdlib>
+#include <functional>
+#include <thread>
+#include <utility>
+
+#include <unistd.h>
 
 #include "app/MainActions.h"
 #include "app/MainWindow.h"
+#include "app/RemoteCommands.h"
 #include "app/ScenarioList.h"
 #include "app/ScenarioModel.h"
 #include "app/StopKeyBinding.h"
@@ -120,6 +128,55 @@ TEST_F(WindowStopKeyTest, KeyThatAnotherProgramHoldsIsToldInTheStatusBar) {
     window->Actions().Play1->trigger();  // told once only
     EXPECT_EQ(window->statusBar()->currentMessage(), "");
     window->Actions().Stop1->trigger();
+}
+
+// A long Write in the window is typed in slices between which the window
+// takes its events: the stop key and the stop command end it in the middle,
+// with nothing held and the next line not run.
+TEST_F(WindowStopKeyTest, StopsALongWriteInTheMiddle) {
+    const QString socketPath = QDir::temp().filePath(QStringLiteral("tess-write-%1.socket").arg(::getpid()));
+    CommandServer commands(WindowCommands(*window));
+    QString error;
+    ASSERT_TRUE(commands.Listen(socketPath, error)) << error.toStdString();
+    struct Case {
+        const char* name;
+        std::function<void()> stop;
+    };
+    std::thread sender;
+    pid_t keys = -1;
+    const Case cases[] = {
+        {"Pause", [&] { keys = StartProgram({"xdotool", "key", "Pause"}); }},
+        {"tessaline --stop", [&] {
+             sender = std::thread([&] {
+                 QString ignored;
+                 SendCommand(socketPath, QStringLiteral("stop"), ignored);
+             });
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        window->ListBox1->Model().SetLines(
+            {"Interval 1", "KeyDown #16", "MouseLDown ", "Write " + std::string(100000, 'a'), "ClickRight "});
+        window->SetTimerInterval(1);
+        client->Collect();
+        window->Actions().Play1->trigger();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return window->Engine().LineUnderWay(); }, 10000));
+        EXPECT_TRUE(client->AnythingHeld());
+        c.stop();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return window->StatusPanel1->text() == " Stop"; }, 10000));
+        if (sender.joinable()) sender.join();
+        if (keys > 0) {
+            EXPECT_EQ(WaitForProgram(std::exchange(keys, -1)), 0);
+        }
+        EXPECT_FALSE(window->Engine().LineUnderWay());
+        EXPECT_FALSE(client->AnythingHeld());
+        std::size_t typed = 0;
+        for (const SeenEvent& e : client->Collect()) {
+            if (e.type == KeyPress && e.keysym == XK_A) ++typed;
+            EXPECT_FALSE(e.type == ButtonPress && e.detail == 3) << "the line after the Write ran";
+        }
+        EXPECT_LT(typed, 100000u);
+    }
 }
 
 }  // namespace

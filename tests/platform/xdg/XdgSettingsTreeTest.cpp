@@ -218,6 +218,43 @@ TEST_F(SettingsTreeTest, StoreThatCannotBeWrittenReportsIt) {
     EXPECT_TRUE(fs::is_directory(file_));
 }
 
+// A pipe in the file's place is not read (it would wait for a writer for
+// good) and not replaced.
+TEST_F(SettingsTreeTest, PipeInPlaceOfTheFileNeitherBlocksNorIsReplaced) {
+    fs::create_directories(fs::path(file_).parent_path());
+    ASSERT_EQ(mkfifo(file_.c_str(), 0600), 0);
+    XdgSettingsTree tree(file_);
+    SettingsKey key = 0;
+    EXPECT_EQ(tree.OpenKey(kKey, SettingsAccess::Read, key), SettingsStatus::AccessDenied);
+    EXPECT_EQ(tree.CreateKey(kKey, key), SettingsStatus::AccessDenied);
+    EXPECT_TRUE(fs::is_fifo(file_));
+}
+
+// Values set in one batch reach the file in one write at its end: the file
+// is not replaced before, and holds them all after.
+TEST_F(SettingsTreeTest, BatchWritesTheFileOnce) {
+    WriteFile(file_, "");
+    struct stat before {};
+    ASSERT_EQ(stat(file_.c_str(), &before), 0);
+    XdgSettingsTree tree(file_);
+    tree.BeginBatch();
+    for (const char* name : {"top", "left", "height", "width"}) SetInt(tree, name, 7);
+    struct stat during {};
+    ASSERT_EQ(stat(file_.c_str(), &during), 0);
+    EXPECT_EQ(during.st_ino, before.st_ino);
+    EXPECT_EQ(during.st_size, 0);
+    EXPECT_EQ(tree.EndBatch(), SettingsStatus::Ok);
+    XdgSettingsTree again(file_);
+    SettingsKey key = 0;
+    ASSERT_EQ(again.OpenKey(kKey, SettingsAccess::Read, key), SettingsStatus::Ok);
+    for (const char* name : {"top", "left", "height", "width"}) {
+        int32_t v = 0;
+        uint32_t size = 4;
+        EXPECT_EQ(again.QueryValue(key, name, nullptr, &v, &size), SettingsStatus::Ok) << name;
+        EXPECT_EQ(v, 7) << name;
+    }
+}
+
 TEST_F(SettingsTreeTest, SettingsFileFollowsXdgConfigHome) {
     setenv("XDG_CONFIG_HOME", (dir_ + "/cfg").c_str(), 1);
     EXPECT_EQ(UserSettingsFilePath(), file_);
