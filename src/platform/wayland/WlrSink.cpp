@@ -136,7 +136,14 @@ void WlrSink::SendModifiers() {
 
 void WlrSink::SendKey(xkb_keycode_t keycode, bool press) {
     extraActive_ = false;
+    const xkb_keysym_t keysym = press && guard_ ? FirstKeysym(keymap_, keycode) : XKB_KEY_NoSymbol;
+    const bool guarded = press && guard_ && guard_->Guards(keycode, keysym);
+    if (guarded) guard_->BeforeOwnPress(keycode, keysym);
     zwp_virtual_keyboard_v1_key(keyboard_, Now(), keycode - 8, press ? kPressed : kReleased);
+    if (guarded) {
+        globals_->Roundtrip();
+        guard_->AfterOwnPress(keycode, keysym);
+    }
     // The compositor keeps no modifier state for a virtual keyboard: it
     // has to be told after every change, or Shift+A arrives as 'a'.
     const auto changed = xkb_state_update_key(state_, keycode, press ? XKB_KEY_DOWN : XKB_KEY_UP);

@@ -231,16 +231,26 @@ std::unique_ptr<X11StopKey> OpenX11StopKey(X11Sink& sink, std::string& error) {
     return std::make_unique<X11StopKey>(display, &sink);
 }
 
-}  // namespace tess::x11
-
-namespace tess {
-
-std::unique_ptr<StopKey> CreateStopKey(InputSink& sink, std::string& notice) {
-    notice.clear();
-    auto* x11Sink = dynamic_cast<x11::X11Sink*>(&sink);
-    if (!x11Sink) return std::make_unique<NoStopKey>();
-    if (auto key = x11::OpenX11StopKey(*x11Sink, notice)) return key;
-    return std::make_unique<NoStopKey>();
+std::unique_ptr<X11StopKey> OpenXWaylandStopKey(std::string& error) {
+    Display* display = XOpenDisplay(nullptr);
+    if (!display) {
+        error = "no X server for the stop keys";
+        return nullptr;
+    }
+    return std::make_unique<X11StopKey>(display, nullptr);
 }
 
-}  // namespace tess
+bool X11StopKey::Guards(uint32_t keycode, uint32_t) const {
+    return keycode < 256 && Guards(static_cast<KeyCode>(keycode));
+}
+
+void X11StopKey::BeforeOwnPress(uint32_t keycode, uint32_t) { BeforeOwnPress(static_cast<KeyCode>(keycode)); }
+
+void X11StopKey::AfterOwnPress(uint32_t keycode, uint32_t) {
+    // The compositor has passed the press on; XWayland handles it before
+    // the requests that follow this round trip.
+    XSync(display_, False);
+    AfterOwnPress(static_cast<KeyCode>(keycode));
+}
+
+}  // namespace tess::x11
