@@ -9,6 +9,7 @@
 #include "app/play/DryRunOutput.h"
 #include "app/play/Player.h"
 #include "app/play/PlayerOptions.h"
+#include "app/play/ReleaseAll.h"
 #include "app/play/StopSignals.h"
 #include "platform/DesktopSink.h"
 #include "platform/StopKey.h"
@@ -37,6 +38,12 @@ int main(int argc, char** argv) {
         return Fail(error + " (" + kPlayerUsage + ")");
     if (options.help) {
         std::printf("%s\n", kPlayerUsage);
+        return 0;
+    }
+    if (options.releaseAll) {
+        DesktopSink opened = CreateDesktopSink(options.desktop);
+        if (!opened.sink) return Fail("cannot reach the desktop: " + opened.error);
+        ReleaseEverything(*opened.sink);
         return 0;
     }
 
