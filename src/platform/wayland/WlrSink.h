@@ -62,6 +62,8 @@ private:
     void SendKey(xkb_keycode_t keycode, bool press);
     void SendModifiers();
     void TypeOnExtraKeyboard(xkb_keysym_t keysym);
+    void TypeInPlace(xkb_keysym_t keysym);
+    bool UploadInPlace();
     void BackToLayout();
     uint32_t Now() const;
 
@@ -80,6 +82,14 @@ private:
 
     std::vector<xkb_keysym_t> extraKeysyms_;  // what the extra keymap carries
     bool extraActive_ = false;  // the extra keyboard typed last
+    // With XWayland beside the compositor, characters the layout lacks go
+    // on spare keys of the layout's own keymap, which then stays in force:
+    // XWayland clients look a key up when they read it, after a swapped
+    // keymap would have been swapped back already.
+    std::string layoutText_;
+    std::vector<xkb_keycode_t> spare_;
+    std::vector<xkb_keysym_t> inPlace_;  // what the spare keys carry
+    bool typeInPlace_ = false;
     OwnKeyGuard* guard_ = nullptr;
 };
 
