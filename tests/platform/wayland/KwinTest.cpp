@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <systemd/sd-bus.h>
 
+#include <algorithm>
 #include <chrono>
 #include <fstream>
 #include <thread>
@@ -77,6 +78,27 @@ TEST(KwinTest, TheUsersStopKeysStopThePlayerThroughKdeGlobalShortcuts) {
         const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
         EXPECT_EQ(text.find("stop playback"), std::string::npos) << text;
     }
+}
+
+TEST(KwinTest, APlayerKwinDoesNotTrustIsToldWhichDesktopFileItNeeds) {
+    if (!Kwin::Installed()) GTEST_SKIP() << "kwin_wayland is not installed";
+    Kwin kwin({TESS_KDE_KEYS_PATH});  // the player is not installed
+    ASSERT_FALSE(kwin.socket().empty()) << "headless KWin did not start";
+    const std::string scenario = ::testing::TempDir() + "kwin-short.sf";
+    std::ofstream(scenario) << "CurPos 1,1\n";
+    const std::string log = ::testing::TempDir() + "kwin-untrusted.log";
+    const int out = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    EXPECT_EQ(WaitForExit(Spawn({TESS_PLAY_PATH, "--desktop", "wayland", scenario}, kwin.Environment(), out)), 2);
+    close(out);
+    std::ifstream in(log);
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_NE(text.find("is KWin, which lets only installed programs use its fake input: it needs "
+                        "tessaline-play.desktop in an applications folder"),
+              std::string::npos)
+        << text;
+    EXPECT_NE(text.find(std::string("Exec=") + TESS_PLAY_PATH + " and X-KDE-Wayland-Interfaces="), std::string::npos)
+        << text;
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 1) << text;
 }
 
 }  // namespace
