@@ -1,10 +1,15 @@
 #include "platform/wayland/KdeSink.h"
 
+#include <errno.h>
 #include <linux/input-event-codes.h>
+
+#include <cstdio>
+#include <string>
 
 #include "platform/wayland/Keymaps.h"
 #include "platform/wayland/fake-input-client.h"
 #include "platform/xdg/ShellOpen.h"
+#include "script/Utf8.h"
 
 namespace tess::wayland {
 namespace {
@@ -97,6 +102,18 @@ void KdeSink::SendUnicodeChar(char32_t ch) {
     // (the user was told so when the sink opened).
     presses_.TypeChar(ch);
     globals_->Flush();
+}
+
+void KdeSink::WillSendUnicodeChars(std::u32string_view chars) {
+    std::u32string lacking;
+    for (char32_t ch : chars) {
+        if (!presses_.CanTypeChar(ch) && lacking.find(ch) == std::u32string::npos) lacking += ch;
+    }
+    if (lacking.empty()) return;
+    std::string text;
+    for (char32_t ch : lacking) AppendUtf8(text, ch);
+    std::fprintf(stderr, "%s: KDE Plasma cannot type \"%s\": the keyboard layout lacks %s\n",
+                 program_invocation_short_name, text.c_str(), lacking.size() == 1 ? "it" : "them");
 }
 
 void KdeSink::Flush() {

@@ -42,6 +42,9 @@ public:
                        const std::string& directory, int showMode) override;
     // Types the character when the layout has it; otherwise nothing can.
     void SendUnicodeChar(char32_t ch) override;
+    // Names, on standard error and once for the text, the characters of
+    // it that KWin cannot be given.
+    void WillSendUnicodeChars(std::u32string_view chars) override;
     void Flush() override;
 
     void ReleaseAll();
