@@ -82,6 +82,15 @@ private:
     bool armed_ = false;
     bool layoutStale_ = false;
     std::vector<std::string> notices_;
+    // XWayland: the raw key events of the server, which tell when it has
+    // handled a Wayland sink's own press (XInput 2 opcode, -1 without).
+    int xiOpcode_ = -1;
+    bool pendingPress_ = false;  // a grab's press read while waiting for one
+    void WaitForRawPress(KeyCode keycode);
+
+public:
+    // Watches the raw key events, for the Wayland sink's presses.
+    void WatchRawKeys();
 };
 
 // Opens a second connection to the sink's display for the stop keys. On

@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 
 #include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -26,11 +27,25 @@ public:
         : dir_(::testing::TempDir() + name), out_(dir_ + "/out") {
         fs::remove_all(dir_);
         fs::create_directories(dir_);
-        pid_ = Spawn({"xterm", "-u8", "-e", "sh", "-c", "touch '" + dir_ + "/ready'; exec cat > '" + out_ + "'"},
+        pid_ = Spawn({"xterm", "-u8", "-T", name, "-e", "sh", "-c", "touch '" + dir_ + "/ready'; exec cat > '" + out_ + "'"},
                      {"DISPLAY=" + display, "LC_ALL=C.UTF-8"});
+        // Ready once cat runs and the X server gives the xterm the focus.
         const auto deadline = Clock::now() + std::chrono::seconds(20);
-        while (!fs::exists(dir_ + "/ready") && Clock::now() < deadline)
+        while (Clock::now() < deadline) {
+            if (fs::exists(dir_ + "/ready") && Focused(display) == name) break;
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+    }
+    static std::string Focused(const std::string& display) {
+        const std::string line = "DISPLAY='" + display + "' xdotool getwindowfocus getwindowname 2>/dev/null";
+        std::string name;
+        if (FILE* pipe = popen(line.c_str(), "r")) {
+            char buffer[256];
+            while (fgets(buffer, sizeof buffer, pipe)) name += buffer;
+            pclose(pipe);
+        }
+        if (!name.empty() && name.back() == '\n') name.pop_back();
+        return name;
     }
     ~Xterm() {
         kill(pid_, SIGTERM);
