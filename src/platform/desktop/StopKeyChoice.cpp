@@ -1,5 +1,5 @@
 // The best global way out each desktop has: KDE's global shortcuts where
-// the session bus serves them, X11 grabs where an X server sees the keys
+// the session bus serves them in a Wayland session, X11 grabs where an X server sees the keys
 // (an X11 desktop, or XWayland beside a Wayland one), and otherwise none,
 // which the user is told when playback starts, with how to bind
 // `tessaline --stop` instead.
@@ -60,7 +60,10 @@ std::unique_ptr<StopKey> CreateStopKey(InputSink& sink, std::string& notice) {
     const desktop::Session session = desktop::CurrentSession();
 
     std::string why;
-    if (waylandSession || session == desktop::Session::Kde) {
+    // On Plasma's X11 session the grabs below serve better: there the
+    // scenario's own presses reach the X server, where the X11 sink steps
+    // its grabs aside, and KDE's shortcut service would take them.
+    if (waylandSession) {
         desktop::StopKeyOpening kde = desktop::OpenKdeStopKey(why);
         if (kde.key) return std::make_unique<ChosenStopKey>(std::move(kde.key), guarded, kde.guard, "");
     }
