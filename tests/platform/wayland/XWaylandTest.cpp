@@ -99,26 +99,31 @@ TEST(XWaylandTest, CharactersTheLayoutLacksArriveExactlyInAnXtermOnXWayland) {
 
 #ifdef TESS_KDE_KEYS_PATH
 TEST(XWaylandTest, TheUsersPauseStopsPlaybackWhileAnXWaylandWindowHasTheFocus) {
-    Sway sway(true);
-    ASSERT_FALSE(sway.display().empty()) << "sway's XWayland did not start";
-    Xterm xterm(sway.display(), "xterm-stop");
-    // The scenario's own Pause reaches the xterm and playback goes on.
-    const std::string scenario =
-        Scenario("xwayland-stop.sf", "Interval 1\nWrite x\nKeyPress #19\nWrite y\nKeyPress #13\n"
-                                     "Interval 600000\nCurPos 1,1\nCurPos 2,2\n");
-    const std::vector<std::string> env = {"WAYLAND_DISPLAY=" + sway.socket(), "DISPLAY=" + sway.display()};
-    const pid_t player = Spawn({TESS_PLAY_PATH, "--desktop", "wayland", scenario}, env);
-    EXPECT_EQ(xterm.Output(3), "xy\n");
-    // The user's, from a keyboard of its own.
-    EXPECT_EQ(WaitForExit(Spawn({TESS_KDE_KEYS_PATH, "pause"}, env)), 0);
-    const auto deadline = Clock::now() + std::chrono::seconds(20);
-    int status = -1;
-    while (Clock::now() < deadline) {
-        if (waitpid(player, &status, WNOHANG) == player) break;
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    // Played through the compositor, and through XWayland's X server
+    // (`--desktop x11` in a Wayland session).
+    for (const char* desktop : {"wayland", "x11"}) {
+        SCOPED_TRACE(desktop);
+        Sway sway(true);
+        ASSERT_FALSE(sway.display().empty()) << "sway's XWayland did not start";
+        Xterm xterm(sway.display(), std::string("xterm-stop-") + desktop);
+        // The scenario's own Pause reaches the xterm and playback goes on.
+        const std::string scenario =
+            Scenario("xwayland-stop.sf", "Interval 1\nWrite x\nKeyPress #19\nWrite y\nKeyPress #13\n"
+                                         "Interval 600000\nCurPos 1,1\nCurPos 2,2\n");
+        const std::vector<std::string> env = {"WAYLAND_DISPLAY=" + sway.socket(), "DISPLAY=" + sway.display()};
+        const pid_t player = Spawn({TESS_PLAY_PATH, "--desktop", desktop, scenario}, env);
+        EXPECT_EQ(xterm.Output(3), "xy\n");
+        // The user's, from a keyboard of its own.
+        EXPECT_EQ(WaitForExit(Spawn({TESS_KDE_KEYS_PATH, "pause"}, env)), 0);
+        const auto deadline = Clock::now() + std::chrono::seconds(20);
+        int status = -1;
+        while (Clock::now() < deadline) {
+            if (waitpid(player, &status, WNOHANG) == player) break;
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        if (Clock::now() >= deadline) kill(player, SIGKILL), waitpid(player, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the player did not stop";
     }
-    if (Clock::now() >= deadline) kill(player, SIGKILL), waitpid(player, &status, 0);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the player did not stop";
 }
 #endif
 
