@@ -22,6 +22,7 @@
 #include "app/RecordCommand.h"
 #include "app/RemoteCommands.h"
 #include "app/StopKeyBinding.h"
+#include "app/WaylandSession.h"
 #include "editor/ActionEditor.h"
 #include "editor/CursorTracker.h"
 #include "editor/EditAction.h"
@@ -138,6 +139,7 @@ int main(int argc, char** argv) {
         const QString word = tess::CommandWordOf(argv[i]);
         if (!word.isEmpty()) return SendToRunningWindow(argc, argv, word);
     }
+    if (const std::optional<int> status = tess::RunStopShortcutInstall(argc, argv)) return *status;
     // Checked before Qt starts, which would otherwise abort with a message
     // about platform plugins.
     if (!HasDisplay()) {
@@ -158,6 +160,7 @@ int main(int argc, char** argv) {
     if (!desktop.notice.empty()) std::fprintf(stderr, "tessaline: %s\n", desktop.notice.c_str());
     std::unique_ptr<tess::InputSink> sink = std::move(desktop.sink);
 
+    tess::PreferXWayland();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tessaline 0003"));
     QApplication::setDesktopFileName(QStringLiteral("tessaline"));
@@ -190,6 +193,7 @@ int main(int argc, char** argv) {
     window.SetAddActionHandler([&] { editor.ShowEditor(); });
     window.SetEditActionHandler([&] { tess::Editaction1Click(window, editor); });
     new tess::RecordCommand(window, tess::CreateInputRecorder);  // owned by the window
+    tess::AddStopShortcutCommand(window);
 
     // Pause or Ctrl+Alt+Q anywhere stops playback; `tessaline --stop` and
     // the like reach the first window that runs.

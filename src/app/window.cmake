@@ -35,6 +35,13 @@ target_link_libraries(tessaline PRIVATE tess_app tess_editor tess_about tess_des
 set_target_properties(tessaline PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
 
 install(TARGETS tessaline RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# Wayland sessions: XWayland preferred, GNOME's stop shortcut (GIO).
+if(TARGET tess_gnome_shortcut)
+  target_sources(tessaline PRIVATE ${CMAKE_CURRENT_LIST_DIR}/WaylandSession.cpp)
+  target_link_libraries(tessaline PRIVATE tess_gnome_shortcut)
+else()
+  target_sources(tessaline PRIVATE ${CMAKE_CURRENT_LIST_DIR}/WaylandSessionNone.cpp)
+endif()
 if(WIN32)
   # A window program (no console), with its icon and version in the
   # resources; the install step copies the Qt libraries and plugins it needs

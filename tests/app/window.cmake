@@ -20,7 +20,7 @@ target_compile_definitions(tess_window_test PRIVATE TESSALINE_PROGRAM="$<TARGET_
 add_dependencies(tess_window_test tessaline)
 
 tess_add_test(tess_window_start_test
-  SOURCES ${CMAKE_CURRENT_LIST_DIR}/NoDisplayTest.cpp)
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/NoDisplayTest.cpp ${CMAKE_CURRENT_LIST_DIR}/StopShortcutTest.cpp)
 target_compile_definitions(tess_window_start_test PRIVATE
   TESSALINE_PROGRAM="$<TARGET_FILE:tessaline>")
 add_dependencies(tess_window_start_test tessaline)

@@ -83,6 +83,9 @@ bool ParsePlayerOptions(int argc, const char* const* argv, PlayerOptions& option
         } else if (arg == "--halt-on-error") {
             if (!noValue()) return false;
             options.haltOnError = true;
+        } else if (arg == "--release-all") {
+            if (!noValue()) return false;
+            options.releaseAll = true;
         } else if (arg == "--help" || arg == "-h") {
             options.help = true;
         } else if (arg == "--start") {
@@ -121,7 +124,11 @@ bool ParsePlayerOptions(int argc, const char* const* argv, PlayerOptions& option
             return false;
         }
     }
-    if (options.file.empty() && !options.help) {
+    if (options.releaseAll && !options.file.empty()) {
+        error = "--release-all plays no scenario file (got \"" + options.file + "\")";
+        return false;
+    }
+    if (options.file.empty() && !options.help && !options.releaseAll) {
         error = "no scenario file given";
         return false;
     }

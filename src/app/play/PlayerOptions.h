@@ -13,6 +13,8 @@ struct PlayerOptions {
     bool repeat = false;
     bool haltOnError = false;
     bool help = false;
+    // Send a release of every button and modifier, and play nothing.
+    bool releaseAll = false;
     int32_t start = 1;                 // the line Run starts from, counted from 1
     std::optional<uint64_t> maxTicks;  // no limit when absent
     std::optional<uint32_t> clockMs;   // ms since midnight UTC that seeds ranges
@@ -22,7 +24,8 @@ struct PlayerOptions {
 
 inline constexpr const char* kPlayerUsage =
     "usage: tessaline-play [--dry-run] [--repeat] [--halt-on-error] [--start N] "
-    "[--max-ticks N] [--clock HH:MM:SS.mmm] [--desktop auto|x11|wayland] FILE";
+    "[--max-ticks N] [--clock HH:MM:SS.mmm] [--desktop auto|x11|wayland] FILE, "
+    "or tessaline-play --release-all [--desktop auto|x11|wayland]";
 
 // What --help prints: the usage line, then each option.
 inline constexpr const char* kPlayerHelp =

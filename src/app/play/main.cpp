@@ -10,6 +10,7 @@
 #include "app/play/DryRunOutput.h"
 #include "app/play/Player.h"
 #include "app/play/PlayerOptions.h"
+#include "app/play/ReleaseAll.h"
 #include "app/play/StopSignals.h"
 #include "platform/DesktopSink.h"
 #include "platform/StopKey.h"
@@ -41,6 +42,12 @@ int main(int argc, char** argv) {
         return Fail(error + " (" + kPlayerUsage + ")");
     if (options.help) {
         std::fputs(kPlayerHelp, stdout);
+        return 0;
+    }
+    if (options.releaseAll) {
+        DesktopSink opened = CreateDesktopSink(options.desktop);
+        if (!opened.sink) return Fail("cannot reach the desktop: " + opened.error);
+        ReleaseEverything(*opened.sink);
         return 0;
     }
 

@@ -5,6 +5,8 @@
 #include <string>
 
 #include "platform/InputSink.h"
+#include "platform/OwnKeyGuard.h"
+#include "platform/StopKey.h"
 
 namespace tess::desktop {
 
@@ -22,5 +24,19 @@ struct WaylandOpening {
 
 // The compositor named by WAYLAND_DISPLAY.
 WaylandOpening OpenWayland();
+
+// Stop keys of one kind, and what a Wayland sink tells of its own presses
+// (nullptr when the sink's presses cannot set them off).
+struct StopKeyOpening {
+    std::unique_ptr<StopKey> key;  // nullptr, with a reason, when there are none
+    OwnKeyGuard* guard = nullptr;  // owned by `key`
+};
+
+// X11 grabs: on the X11 sink's own server when `sink` is one (bare or as
+// played on XWayland), else on the server DISPLAY names (XWayland).
+StopKeyOpening OpenX11StopKey(InputSink& sink, std::string& error);
+
+// Pause and Ctrl+Alt+Q as KDE global shortcuts.
+StopKeyOpening OpenKdeStopKey(std::string& error);
 
 }  // namespace tess::desktop

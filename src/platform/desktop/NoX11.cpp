@@ -8,3 +8,12 @@ std::unique_ptr<InputSink> OpenX11(std::string& error) {
 }
 
 }  // namespace tess::desktop
+
+namespace tess::desktop {
+
+StopKeyOpening OpenX11StopKey(InputSink&, std::string& error) {
+    error = "this build has no X11 support";
+    return {};
+}
+
+}  // namespace tess::desktop

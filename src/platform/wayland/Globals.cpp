@@ -72,6 +72,7 @@ void Globals::OnGlobal(void* data, wl_registry* registry, uint32_t name, const c
                        uint32_t version) {
     auto* self = static_cast<Globals*>(data);
     const std::string_view iface = interface;
+    if (iface.rfind("org_kde_kwin_", 0) == 0) self->kwin_ = true;
     if (iface == wl_seat_interface.name && !self->seat_) {
         self->seat_ = static_cast<wl_seat*>(
             wl_registry_bind(registry, name, &wl_seat_interface, std::min(version, 5u)));

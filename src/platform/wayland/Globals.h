@@ -53,6 +53,9 @@ public:
     // KWin's fake input, and the version the compositor offers (0: none).
     org_kde_kwin_fake_input* fakeInput() const { return fakeInput_; }
     uint32_t fakeInputVersion() const { return fakeInputVersion_; }
+    // The compositor announces interfaces of KWin's own (org_kde_kwin_...),
+    // whether or not it lets this program use its fake input.
+    bool isKwin() const { return kwin_; }
     // The logical rectangles as they are now.
     std::vector<OutputRect> Outputs() {
         bool changed = false;
@@ -87,6 +90,7 @@ private:
     zxdg_output_manager_v1* outputManager_ = nullptr;
     org_kde_kwin_fake_input* fakeInput_ = nullptr;
     uint32_t fakeInputVersion_ = 0;
+    bool kwin_ = false;
     std::vector<std::unique_ptr<Output>> outputs_;
     bool outputsChanged_ = true;
 };

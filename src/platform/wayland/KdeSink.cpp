@@ -1,9 +1,15 @@
 #include "platform/wayland/KdeSink.h"
 
+#include <errno.h>
 #include <linux/input-event-codes.h>
 
+#include <cstdio>
+#include <string>
+
+#include "platform/wayland/Keymaps.h"
 #include "platform/wayland/fake-input-client.h"
 #include "platform/xdg/ShellOpen.h"
+#include "script/Utf8.h"
 
 namespace tess::wayland {
 namespace {
@@ -13,11 +19,22 @@ constexpr uint32_t kButtonCodes[] = {BTN_LEFT, BTN_RIGHT};
 }  // namespace
 
 KdeSink::KdeSink(std::unique_ptr<Globals> globals)
-    : globals_(std::move(globals)), presses_(keys_, [this](xkb_keycode_t keycode, bool press) {
-          org_kde_kwin_fake_input_keyboard_key(globals_->fakeInput(), keycode - 8,
-                                               press ? WL_KEYBOARD_KEY_STATE_PRESSED
-                                                     : WL_KEYBOARD_KEY_STATE_RELEASED);
-      }) {}
+    : globals_(std::move(globals)),
+      presses_(keys_, [this](xkb_keycode_t keycode, bool press) { SendKey(keycode, press); }) {}
+
+void KdeSink::SendKey(xkb_keycode_t keycode, bool press) {
+    // KWin matches its global shortcuts against fake input too: a stop key
+    // taken there steps aside for the scenario's own press of it.
+    const xkb_keysym_t keysym = press && guard_ ? FirstKeysym(keymap_, keycode) : XKB_KEY_NoSymbol;
+    const bool guarded = press && guard_ && guard_->Guards(keycode, keysym);
+    if (guarded) guard_->BeforeOwnPress(keycode, keysym);
+    org_kde_kwin_fake_input_keyboard_key(globals_->fakeInput(), keycode - 8,
+                                         press ? WL_KEYBOARD_KEY_STATE_PRESSED : WL_KEYBOARD_KEY_STATE_RELEASED);
+    if (guarded) {
+        globals_->Roundtrip();
+        guard_->AfterOwnPress(keycode, keysym);
+    }
+}
 
 std::unique_ptr<KdeSink> KdeSink::Open(std::unique_ptr<Globals> globals, const std::string& keymap,
                                        std::string& error) {
@@ -85,6 +102,18 @@ void KdeSink::SendUnicodeChar(char32_t ch) {
     // (the user was told so when the sink opened).
     presses_.TypeChar(ch);
     globals_->Flush();
+}
+
+void KdeSink::WillSendUnicodeChars(std::u32string_view chars) {
+    std::u32string lacking;
+    for (char32_t ch : chars) {
+        if (!presses_.CanTypeChar(ch) && lacking.find(ch) == std::u32string::npos) lacking += ch;
+    }
+    if (lacking.empty()) return;
+    std::string text;
+    for (char32_t ch : lacking) AppendUtf8(text, ch);
+    std::fprintf(stderr, "%s: KDE Plasma cannot type \"%s\": the keyboard layout lacks %s\n",
+                 program_invocation_short_name, text.c_str(), lacking.size() == 1 ? "it" : "them");
 }
 
 void KdeSink::Flush() {

@@ -11,13 +11,14 @@
 #include <string>
 
 #include "platform/InputSink.h"
+#include "platform/OwnKeyGuard.h"
 #include "platform/wayland/Globals.h"
 #include "platform/xkb/KeyPresses.h"
 #include "platform/xkb/KeymapIndex.h"
 
 namespace tess::wayland {
 
-class KdeSink : public InputSink {
+class KdeSink : public InputSink, public GuardedSink {
 public:
     // Takes a connection whose compositor offers fake input version 4 or
     // later; the keymap is the XKB text of the layout KWin types with.
@@ -41,12 +42,17 @@ public:
                        const std::string& directory, int showMode) override;
     // Types the character when the layout has it; otherwise nothing can.
     void SendUnicodeChar(char32_t ch) override;
+    // Names, on standard error and once for the text, the characters of
+    // it that KWin cannot be given.
+    void WillSendUnicodeChars(std::u32string_view chars) override;
     void Flush() override;
 
     void ReleaseAll();
+    void SetOwnKeyGuard(OwnKeyGuard* guard) override { guard_ = guard; }
 
 private:
     explicit KdeSink(std::unique_ptr<Globals> globals);
+    void SendKey(xkb_keycode_t keycode, bool press);
 
     std::unique_ptr<Globals> globals_;
     xkb_context* context_ = nullptr;
@@ -56,6 +62,7 @@ private:
     OutputLayout layout_;
     std::optional<ScreenPoint> lastPoint_;
     std::bitset<2> buttonsDown_;  // left, right
+    OwnKeyGuard* guard_ = nullptr;
 };
 
 }  // namespace tess::wayland

@@ -4,6 +4,8 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include <algorithm>
+
 namespace tess::wayland {
 
 int KeymapFile(const std::string& text) {
@@ -40,6 +42,33 @@ std::string ExtraKeymap(const std::vector<xkb_keysym_t>& keysyms) {
            "xkb_compatibility \"tessaline\" {\n};\n"
            "xkb_symbols \"tessaline\" {\n" + symbols + "};\n"
            "};\n";
+}
+
+std::vector<xkb_keycode_t> SpareKeycodes(xkb_keymap* keymap) {
+    std::vector<xkb_keycode_t> spare;
+    for (xkb_keycode_t kc = std::max<xkb_keycode_t>(xkb_keymap_min_keycode(keymap), 9);
+         kc < 256 && kc <= xkb_keymap_max_keycode(keymap); ++kc) {
+        if (xkb_keymap_key_get_name(keymap, kc) && xkb_keymap_num_layouts_for_key(keymap, kc) == 0)
+            spare.push_back(kc);
+    }
+    return spare;
+}
+
+std::string ExtendedKeymap(const std::string& layout, xkb_keymap* keymap,
+                           const std::vector<xkb_keycode_t>& spare, const std::vector<xkb_keysym_t>& keysyms) {
+    std::string keys;
+    for (size_t i = 0; i < keysyms.size() && i < spare.size(); ++i) {
+        char name[64];
+        if (xkb_keysym_get_name(keysyms[i], name, sizeof name) <= 0) continue;
+        keys += std::string("\tkey <") + xkb_keymap_key_get_name(keymap, spare[i]) + "> { [ " + name + " ] };\n";
+    }
+    // The text ends with the symbols section's "};" and then the keymap's.
+    const size_t last = layout.rfind("\n};");
+    const size_t symbolsEnd = last == std::string::npos || last == 0 ? std::string::npos : layout.rfind("\n};", last - 1);
+    if (symbolsEnd == std::string::npos) return layout;
+    std::string text = layout;
+    text.insert(symbolsEnd + 1, keys);
+    return text;
 }
 
 }  // namespace tess::wayland

@@ -2,6 +2,7 @@
 #include <xkbcommon/xkbcommon.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
 #include "platform/desktop/Backends.h"
@@ -29,6 +30,21 @@ std::string KeymapFromEnvironment() {
     return text;
 }
 
+// KWin shows its fake input only to programs whose installed desktop file
+// names the interface, found by the program's own path.
+std::string KwinWithholdsFakeInput(const std::string& at) {
+    std::error_code ec;
+    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
+    const std::string program = ec ? "tessaline-play" : self.filename().string();
+    const char* data = std::getenv("XDG_DATA_DIRS");
+    std::string dirs = data && *data ? data : "/usr/local/share:/usr/share";
+    return at + " is KWin, which lets only installed programs use its fake input: it needs " + program +
+           ".desktop in an applications folder of XDG_DATA_DIRS (" + dirs + ") with Exec=" +
+           (ec ? program : self.string()) +
+           " and X-KDE-Wayland-Interfaces=org_kde_kwin_fake_input (`cmake --install` puts it there; "
+           "a copied or moved program needs its own)";
+}
+
 constexpr const char* kKdeOffLayout =
     "KDE Plasma takes only key codes from programs: characters the keyboard layout lacks cannot be typed";
 
@@ -43,6 +59,10 @@ WaylandOpening OpenWayland() {
     const bool wlroots = globals->pointerManager() && globals->keyboardManager() && globals->seat();
     if (!wlroots && globals->pointerManager() && globals->keyboardManager() && !globals->fakeInput()) {
         opening.error = at + " has no seat";
+        return opening;
+    }
+    if (!wlroots && !globals->fakeInput() && globals->isKwin() && !globals->fakeInputVersion()) {
+        opening.error = KwinWithholdsFakeInput(at);
         return opening;
     }
     if (!wlroots && !globals->fakeInput()) {

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 
 #include "platform/wayland/Keymaps.h"
 #include "platform/wayland/virtual-keyboard-unstable-v1-client.h"
@@ -60,6 +61,10 @@ bool WlrSink::Start(const std::string& keymapText, std::string& error) {
     extraKeyboard_ = zwp_virtual_keyboard_manager_v1_create_virtual_keyboard(
         globals_->keyboardManager(), globals_->seat());
     char* text = xkb_keymap_get_as_string(keymap_, XKB_KEYMAP_FORMAT_TEXT_V1);
+    if (text) layoutText_ = text;
+    spare_ = SpareKeycodes(keymap_);
+    const char* display = std::getenv("DISPLAY");
+    typeInPlace_ = display && *display && !spare_.empty();
     const bool uploaded = text && UploadKeymap(keyboard_, text) &&
                           UploadKeymap(extraKeyboard_, ExtraKeymap({XKB_KEY_space}));
     free(text);
@@ -136,7 +141,14 @@ void WlrSink::SendModifiers() {
 
 void WlrSink::SendKey(xkb_keycode_t keycode, bool press) {
     extraActive_ = false;
+    const xkb_keysym_t keysym = press && guard_ ? FirstKeysym(keymap_, keycode) : XKB_KEY_NoSymbol;
+    const bool guarded = press && guard_ && guard_->Guards(keycode, keysym);
+    if (guarded) guard_->BeforeOwnPress(keycode, keysym);
     zwp_virtual_keyboard_v1_key(keyboard_, Now(), keycode - 8, press ? kPressed : kReleased);
+    if (guarded) {
+        globals_->Roundtrip();
+        guard_->AfterOwnPress(keycode, keysym);
+    }
     // The compositor keeps no modifier state for a virtual keyboard: it
     // has to be told after every change, or Shift+A arrives as 'a'.
     const auto changed = xkb_state_update_key(state_, keycode, press ? XKB_KEY_DOWN : XKB_KEY_UP);
@@ -152,25 +164,53 @@ int16_t WlrSink::VkKeyScanA(char32_t ch) { return keys_.VkKeyScan(ch); }
 void WlrSink::SendUnicodeChar(char32_t ch) {
     if (!presses_.TypeChar(ch)) {
         const xkb_keysym_t keysym = xkb::KeysymForChar(ch);
-        if (keysym != XKB_KEY_NoSymbol) TypeOnExtraKeyboard(keysym);
+        if (keysym != XKB_KEY_NoSymbol) typeInPlace_ ? TypeInPlace(keysym) : TypeOnExtraKeyboard(keysym);
     }
     // A long text must not overflow the connection's buffer.
     globals_->Flush();
 }
 
 void WlrSink::WillSendUnicodeChars(std::u32string_view chars) {
-    std::vector<xkb_keysym_t> wanted = extraKeysyms_;
+    std::vector<xkb_keysym_t>& have = typeInPlace_ ? inPlace_ : extraKeysyms_;
+    const size_t room = typeInPlace_ ? spare_.size() : kMaxExtraKeys;
+    std::vector<xkb_keysym_t> wanted = have;
     for (char32_t ch : chars) {
         const auto stroke = keys_.KeyForChar(ch);
         if (stroke && stroke->keycode < 256) continue;  // typed with the layout's keys
         const xkb_keysym_t keysym = xkb::KeysymForChar(ch);
         if (keysym == XKB_KEY_NoSymbol || std::find(wanted.begin(), wanted.end(), keysym) != wanted.end())
             continue;
-        if (wanted.size() >= kMaxExtraKeys) break;  // the rest one by one, as they come
+        if (wanted.size() >= room) break;  // the rest one by one, as they come
         wanted.push_back(keysym);
     }
-    if (wanted.size() > extraKeysyms_.size() && UploadKeymap(extraKeyboard_, ExtraKeymap(wanted)))
+    if (wanted.size() <= have.size()) return;
+    if (typeInPlace_) {
+        inPlace_ = std::move(wanted);
+        UploadInPlace();
+    } else if (UploadKeymap(extraKeyboard_, ExtraKeymap(wanted))) {
         extraKeysyms_ = std::move(wanted);
+    }
+}
+
+bool WlrSink::UploadInPlace() {
+    if (!UploadKeymap(keyboard_, ExtendedKeymap(layoutText_, keymap_, spare_, inPlace_))) return false;
+    // A new keymap starts with no modifier down: what the scenario holds
+    // is said again.
+    SendModifiers();
+    return true;
+}
+
+void WlrSink::TypeInPlace(xkb_keysym_t keysym) {
+    size_t slot = std::find(inPlace_.begin(), inPlace_.end(), keysym) - inPlace_.begin();
+    if (slot == inPlace_.size()) {
+        if (inPlace_.size() >= spare_.size()) inPlace_.clear();
+        inPlace_.push_back(keysym);
+        slot = inPlace_.size() - 1;
+        if (!UploadInPlace()) return;
+    }
+    const uint32_t key = spare_[slot] - 8;
+    zwp_virtual_keyboard_v1_key(keyboard_, Now(), key, kPressed);
+    zwp_virtual_keyboard_v1_key(keyboard_, Now(), key, kReleased);
 }
 
 void WlrSink::TypeOnExtraKeyboard(xkb_keysym_t keysym) {

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/InputSink.h"
+#include "platform/OwnKeyGuard.h"
 #include "platform/wayland/Globals.h"
 #include "platform/xkb/KeyPresses.h"
 #include "platform/xkb/KeymapIndex.h"
@@ -22,7 +23,7 @@ struct zwp_virtual_keyboard_v1;
 
 namespace tess::wayland {
 
-class WlrSink : public InputSink {
+class WlrSink : public InputSink, public GuardedSink {
 public:
     // Takes a connection whose compositor offers the virtual pointer and
     // keyboard managers and a seat. The keymap is the XKB text to type
@@ -53,6 +54,7 @@ public:
 
     // Lets go of every key and button this sink holds down.
     void ReleaseAll();
+    void SetOwnKeyGuard(OwnKeyGuard* guard) override { guard_ = guard; }
 
 private:
     explicit WlrSink(std::unique_ptr<Globals> globals);
@@ -60,6 +62,8 @@ private:
     void SendKey(xkb_keycode_t keycode, bool press);
     void SendModifiers();
     void TypeOnExtraKeyboard(xkb_keysym_t keysym);
+    void TypeInPlace(xkb_keysym_t keysym);
+    bool UploadInPlace();
     void BackToLayout();
     uint32_t Now() const;
 
@@ -78,6 +82,15 @@ private:
 
     std::vector<xkb_keysym_t> extraKeysyms_;  // what the extra keymap carries
     bool extraActive_ = false;  // the extra keyboard typed last
+    // With XWayland beside the compositor, characters the layout lacks go
+    // on spare keys of the layout's own keymap, which then stays in force:
+    // XWayland clients look a key up when they read it, after a swapped
+    // keymap would have been swapped back already.
+    std::string layoutText_;
+    std::vector<xkb_keycode_t> spare_;
+    std::vector<xkb_keysym_t> inPlace_;  // what the spare keys carry
+    bool typeInPlace_ = false;
+    OwnKeyGuard* guard_ = nullptr;
 };
 
 }  // namespace tess::wayland

@@ -1,6 +1,8 @@
 #include "platform/x11/X11StopKey.h"
 
 #include <X11/XKBlib.h>
+#include <X11/extensions/XInput2.h>
+#include <poll.h>
 #include <X11/keysym.h>
 
 #include <algorithm>
@@ -156,7 +158,7 @@ void X11StopKey::Disarm() {
 }
 
 bool X11StopKey::TakePress() {
-    bool pressed = false;
+    bool pressed = std::exchange(pendingPress_, false) && armed_;
     while (XPending(display_) > 0) {
         XEvent event;
         XNextEvent(display_, &event);
@@ -231,16 +233,72 @@ std::unique_ptr<X11StopKey> OpenX11StopKey(X11Sink& sink, std::string& error) {
     return std::make_unique<X11StopKey>(display, &sink);
 }
 
-}  // namespace tess::x11
-
-namespace tess {
-
-std::unique_ptr<StopKey> CreateStopKey(InputSink& sink, std::string& notice) {
-    notice.clear();
-    auto* x11Sink = dynamic_cast<x11::X11Sink*>(&sink);
-    if (!x11Sink) return std::make_unique<NoStopKey>();
-    if (auto key = x11::OpenX11StopKey(*x11Sink, notice)) return key;
-    return std::make_unique<NoStopKey>();
+std::unique_ptr<X11StopKey> OpenXWaylandStopKey(std::string& error) {
+    Display* display = XOpenDisplay(nullptr);
+    if (!display) {
+        error = "no X server for the stop keys";
+        return nullptr;
+    }
+    auto key = std::make_unique<X11StopKey>(display, nullptr);
+    key->WatchRawKeys();
+    return key;
 }
 
-}  // namespace tess
+void X11StopKey::WatchRawKeys() {
+    int event = 0, error = 0, major = 2, minor = 0;
+    if (!XQueryExtension(display_, "XInputExtension", &xiOpcode_, &event, &error) ||
+        XIQueryVersion(display_, &major, &minor) != Success) {
+        xiOpcode_ = -1;
+        return;
+    }
+    unsigned char bits[XIMaskLen(XI_LASTEVENT)] = {};
+    XISetMask(bits, XI_RawKeyPress);
+    XIEventMask mask{XIAllMasterDevices, static_cast<int>(sizeof bits), bits};
+    XISelectEvents(display_, root_, &mask, 1);
+    XSync(display_, False);
+}
+
+void X11StopKey::WaitForRawPress(KeyCode keycode) {
+    // The compositor has passed the press to XWayland, which may not have
+    // read it yet: the grabs come back once its raw event is here (or
+    // after a quarter of a second, should it never come).
+    const int limitMs = 250;
+    int waited = 0;
+    for (;;) {
+        while (XPending(display_) > 0) {
+            XEvent event;
+            XNextEvent(display_, &event);
+            if (event.type == GenericEvent && event.xcookie.extension == xiOpcode_ &&
+                XGetEventData(display_, &event.xcookie)) {
+                const auto* raw = static_cast<const XIRawEvent*>(event.xcookie.data);
+                const bool ours = event.xcookie.evtype == XI_RawKeyPress && raw->detail == keycode;
+                XFreeEventData(display_, &event.xcookie);
+                if (ours) return;
+            } else if (event.type == MappingNotify) {
+                XRefreshKeyboardMapping(&event.xmapping);
+                layoutStale_ = true;
+            } else if (event.type == KeyPress && armed_) {
+                pendingPress_ = pendingPress_ || Guards(static_cast<KeyCode>(event.xkey.keycode));
+            }
+        }
+        if (waited >= limitMs) return;
+        pollfd fd{ConnectionNumber(display_), POLLIN, 0};
+        const int step = 10;
+        ::poll(&fd, 1, step);
+        waited += step;
+    }
+}
+
+bool X11StopKey::Guards(uint32_t keycode, uint32_t) const {
+    return keycode < 256 && Guards(static_cast<KeyCode>(keycode));
+}
+
+void X11StopKey::BeforeOwnPress(uint32_t keycode, uint32_t) { BeforeOwnPress(static_cast<KeyCode>(keycode)); }
+
+void X11StopKey::AfterOwnPress(uint32_t keycode, uint32_t) {
+    if (keycode >= 256) return;
+    if (armed_ && xiOpcode_ >= 0) WaitForRawPress(static_cast<KeyCode>(keycode));
+    AfterOwnPress(static_cast<KeyCode>(keycode));
+}
+
+}  // namespace tess::x11

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/OwnKeyGuard.h"
 #include "platform/StopKey.h"
 #include "platform/x11/KeyPressGuard.h"
 
@@ -21,7 +22,10 @@ namespace tess::x11 {
 
 class X11Sink;
 
-class X11StopKey final : public StopKey, public KeyPressGuard {
+// On XWayland the same grabs serve a Wayland sink, whose keycodes are the
+// X server's (XWayland types with the compositor's keymap): the sink tells
+// its presses as an OwnKeyGuard.
+class X11StopKey final : public StopKey, public KeyPressGuard, public OwnKeyGuard {
 public:
     // Takes ownership of `display`, a connection of its own. `sink` (may be
     // nullptr) gets this object as its key-press guard until it is destroyed.
@@ -40,6 +44,10 @@ public:
     bool Guards(KeyCode keycode) const override;
     void BeforeOwnPress(KeyCode keycode) override;
     void AfterOwnPress(KeyCode keycode) override;
+
+    bool Guards(uint32_t keycode, uint32_t keysym) const override;
+    void BeforeOwnPress(uint32_t keycode, uint32_t keysym) override;
+    void AfterOwnPress(uint32_t keycode, uint32_t keysym) override;
 
 private:
     struct Key {
@@ -74,10 +82,21 @@ private:
     bool armed_ = false;
     bool layoutStale_ = false;
     std::vector<std::string> notices_;
+    // XWayland: the raw key events of the server, which tell when it has
+    // handled a Wayland sink's own press (XInput 2 opcode, -1 without).
+    int xiOpcode_ = -1;
+    bool pendingPress_ = false;  // a grab's press read while waiting for one
+    void WaitForRawPress(KeyCode keycode);
+
+public:
+    // Watches the raw key events, for the Wayland sink's presses.
+    void WatchRawKeys();
 };
 
 // Opens a second connection to the sink's display for the stop keys. On
 // failure returns nullptr with a one-line reason.
 std::unique_ptr<X11StopKey> OpenX11StopKey(X11Sink& sink, std::string& error);
+// The same on the X server DISPLAY names (XWayland beside a Wayland sink).
+std::unique_ptr<X11StopKey> OpenXWaylandStopKey(std::string& error);
 
 }  // namespace tess::x11

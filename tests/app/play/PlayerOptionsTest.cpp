@@ -44,6 +44,7 @@ TEST(PlayerOptions, RejectsBadUsage) {
         {"--dry-run"},
         {"a.sf", "b.sf"},
         {"--bogus", "a.sf"},
+        {"--release-all", "a.sf"},
         {"--start", "0", "a.sf"},
         {"--start", "-1", "a.sf"},
         {"--start", "x", "a.sf"},

@@ -1,6 +1,7 @@
 #include "Sway.h"
 
 #include <fcntl.h>
+#include <pwd.h>
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
@@ -65,7 +66,7 @@ int WaitForExit(pid_t pid) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
-Sway::Sway() {
+Sway::Sway(bool xwayland) {
     char pattern[] = "/tmp/tess-sway-XXXXXX";
     if (!mkdtemp(pattern)) return;
     dir_ = pattern;
@@ -75,6 +76,13 @@ Sway::Sway() {
     const std::string config = dir_ + ".conf";
     std::ofstream(config) << "output HEADLESS-1 pos 0 0 res 800x600\n"
                              "output HEADLESS-2 pos 800 100 res 640x480\n";
+    if (xwayland) {
+        const passwd* user = getpwuid(getuid());
+        std::ofstream(config, std::ios::app)
+            << "xwayland force\nexec sh -c 'xhost +si:localuser:" << (user ? user->pw_name : "root")
+            << " >/dev/null; echo $DISPLAY > " << dir_ << "/display.new && mv " << dir_ << "/display.new "
+            << dir_ << "/display'\n";
+    }
     std::vector<std::string> argv = {"sway", "-c", config};
     if (root) argv.insert(argv.begin(), {"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"});
     pid_ = Spawn(argv, {"XDG_RUNTIME_DIR=" + dir_, "WLR_BACKENDS=headless", "WLR_LIBINPUT_NO_DEVICES=1",
@@ -84,14 +92,19 @@ Sway::Sway() {
     while (pid_ > 0 && Clock::now() < deadline) {
         std::error_code ec;
         for (const auto& entry : fs::directory_iterator(dir_, ec)) {
+            if (!socket_.empty()) break;
             const std::string name = entry.path().filename();
             if (name.rfind("wayland-", 0) != 0 || name.find(".lock") != std::string::npos) continue;
             if (wl_display* d = wl_display_connect(entry.path().c_str())) {
                 wl_display_disconnect(d);
                 socket_ = entry.path();
-                return;
             }
         }
+        if (!socket_.empty() && xwayland) {
+            std::ifstream in(dir_ + "/display");
+            std::getline(in, display_);
+        }
+        if (!socket_.empty() && (!xwayland || !display_.empty())) return;
         if (waitpid(pid_, nullptr, WNOHANG) == pid_) {
             pid_ = -1;
             break;

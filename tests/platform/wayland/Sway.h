@@ -12,19 +12,24 @@ namespace tess::wayland::testing {
 
 class Sway {
 public:
-    Sway();
+    // With `xwayland`, sway's own XWayland runs from the start and lets
+    // this process's user in.
+    explicit Sway(bool xwayland = false);
     ~Sway();
     Sway(const Sway&) = delete;
     Sway& operator=(const Sway&) = delete;
     // The compositor's socket as an absolute path (what WAYLAND_DISPLAY
     // may name), empty when it could not be started.
     const std::string& socket() const { return socket_; }
+    // XWayland's DISPLAY, empty without it.
+    const std::string& display() const { return display_; }
     // Ends the compositor now.
     void Stop();
 
 private:
     pid_t pid_ = -1;
     std::string dir_;
+    std::string display_;
     std::string socket_;
 };
 
