@@ -31,6 +31,7 @@ inline constexpr const char* kPlayerUsage =
 inline constexpr const char* kPlayerHelp =
     "usage: tessaline-play [--dry-run] [--repeat] [--halt-on-error] [--start N] "
     "[--max-ticks N] [--clock HH:MM:SS.mmm] [--desktop auto|x11|wayland] FILE\n"
+    "       tessaline-play --release-all [--desktop auto|x11|wayland]\n"
     "Plays the scenario FILE on the desktop without the window.\n"
     "\n"
     "  --dry-run              send nothing; print each input and engine event instead\n"
@@ -41,6 +42,8 @@ inline constexpr const char* kPlayerHelp =
     "  --clock HH:MM:SS.mmm   draw range values as at this UTC time, every time\n"
     "  --desktop auto|x11|wayland\n"
     "                         where input goes (auto: Wayland when offered, else X11)\n"
+    "  --release-all          play nothing: release every mouse button and modifier\n"
+    "                         (the way out after a player was killed)\n"
     "  -h, --help             print this help and exit\n"
     "  --version              print the version and exit\n"
     "\n"
