@@ -4,6 +4,7 @@
 
 #include "app/play/StopKeyWait.h"
 #include "app/play/StopSignals.h"
+#include "playback/TickSchedule.h"
 
 namespace tess {
 
@@ -34,9 +35,15 @@ PlayOutcome Player::Play(int32_t start, const PlaySettings& settings) {
     if (stopKey_) stopKey_->Arm();
     const int keyHandle = stopKey_ ? stopKey_->WaitHandle() : -1;
 
-    const auto interval = [this] { return std::chrono::milliseconds(host_.TimerInterval()); };
+    // The schedule is kept across late ticks, as the window's timer keeps it.
+    const auto steadyNs = [] {
+        return std::chrono::duration_cast<std::chrono::nanoseconds>(
+                   Clock::now().time_since_epoch())
+            .count();
+    };
     uint64_t restarts = host_.CountdownRestarts();
-    Clock::time_point deadline = Clock::now() + interval();
+    TickSchedule schedule;
+    schedule.Start(steadyNs(), host_.TimerInterval());
     uint64_t ticks = 0;
     while (host_.TimerTicks() && StopSignals::Received() == 0) {
         if (settings.maxTicks && ticks >= *settings.maxTicks) break;
@@ -44,22 +51,20 @@ PlayOutcome Player::Play(int32_t start, const PlaySettings& settings) {
         if (settings.paced) {
             // Only the deadline brings the next tick; the key's other news
             // (a new layout) is handled while waiting.
-            if (WaitForStopKey(keyHandle, deadline, stopKeyPressed)) break;
+            const Clock::time_point due{std::chrono::nanoseconds(schedule.Due())};
+            if (WaitForStopKey(keyHandle, due, stopKeyPressed)) break;
             if (StopSignals::Received() != 0) break;
         }
+        const int64_t started = steadyNs();
         engine_.Timer1Timer();
         ++ticks;
         if (!settings.paced) continue;
-        const Clock::time_point now = Clock::now();
         if (host_.CountdownRestarts() != restarts) {
             // A new interval (or the timer enabled anew) restarts the countdown.
             restarts = host_.CountdownRestarts();
-            deadline = now + interval();
+            schedule.Start(steadyNs(), host_.TimerInterval());
         } else {
-            deadline += interval();
-            // After a stall (a suspended machine) go on from now instead of
-            // firing every missed tick at once.
-            if (deadline + interval() < now) deadline = now;
+            schedule.Ticked(started);
         }
     }
     const bool halted = !host_.TimerEnabled() && host_.pauseShown;
