@@ -310,6 +310,41 @@ TEST_F(MainWindowTest, DeleteActionAsksAndDeletesSelectedLines) {
     EXPECT_TRUE(window->IsModified());
 }
 
+// A million lines neither delay nor drop a deletion: it is done when the
+// box is answered. What it deletes is the selection: Home selects the first
+// line, Ctrl+Home only moves the caret there, as in any list with multiple
+// selection, so Ctrl+Home, Delete and Return leave line 1 in place and
+// delete the line selected before (here the last, selected by End).
+TEST_F(MainWindowTest, DeleteInAMillionLinesActsOnTheSelectionAtOnce) {
+    const struct {
+        const char* what;
+        Qt::KeyboardModifiers mods;
+        const char* first;
+        const char* last;
+    } cases[] = {
+        {"Home", Qt::NoModifier, "line 2", "line 1000000"},
+        {"Ctrl+Home", Qt::ControlModifier, "line 1", "line 999999"},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> lines(1'000'000);
+        for (size_t i = 0; i < lines.size(); ++i) lines[i] = "line " + std::to_string(i + 1);
+        List().Model().SetLines(std::move(lines));
+        List().SetCaretLine(0);  // as Load leaves it
+        // The keys reach the window the box of the previous case gave back.
+        window->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get(), 5000)) << c.what;
+        PressKey(Qt::Key_End);
+        PressKey(Qt::Key_Home, c.mods);
+        boxes.Queue({"Return"});
+        PressKey(Qt::Key_Delete);
+        EXPECT_TRUE(boxes.AllAnswered()) << c.what;
+        ASSERT_EQ(List().Count(), 999'999) << c.what;
+        EXPECT_EQ(window->Line(0).toStdString(), c.first) << c.what;
+        EXPECT_EQ(window->Line(999'998).toStdString(), c.last) << c.what;
+        EXPECT_EQ(List().CaretLine(), 0) << c.what;
+    }
+}
+
 TEST_F(MainWindowTest, DeleteActionWithNothingSelectedStillMarksModified) {
     window->SetSelected(-1, false);
     boxes.Queue({"&Yes"});
