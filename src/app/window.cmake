@@ -5,6 +5,7 @@ add_library(tess_app STATIC
   ${CMAKE_CURRENT_LIST_DIR}/ButtonBar.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ButtonPictures.cpp
   ${CMAKE_CURRENT_LIST_DIR}/FileCommands.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/FrameThrottle.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MainActions.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MainWindow.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MessageBoxes.cpp
