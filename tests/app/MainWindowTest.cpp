@@ -315,6 +315,35 @@ TEST_F(MainWindowTest, DeleteActionAsksAndDeletesSelectedLines) {
 // line, Ctrl+Home only moves the caret there, as in any list with multiple
 // selection, so Ctrl+Home, Delete and Return leave line 1 in place and
 // delete the line selected before (here the last, selected by End).
+// Playback at 'Interval 1' moves the highlight a thousand times a second;
+// the window paints at most once a frame, and the last change is painted.
+TEST_F(MainWindowTest, HighlightMovingAtEveryTickIsPaintedOnceAFrame) {
+    struct PaintCounter : QObject {
+        int paints = 0;
+        bool eventFilter(QObject*, QEvent* event) override {
+            if (event->type() == QEvent::Paint) ++paints;
+            return false;
+        }
+    } counter;
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get(), 5000));
+    QCoreApplication::processEvents();
+    List().viewport()->installEventFilter(&counter);
+    QElapsedTimer elapsed;
+    elapsed.start();
+    for (int i = 0; i < 300; ++i) {
+        window->SetSelected(i % 30, true);
+        QCoreApplication::processEvents();
+        window->SetSelected(i % 30, false);
+    }
+    // Bounded by the time the loop took, however slow the machine.
+    EXPECT_LE(counter.paints, elapsed.elapsed() / 16 + 2);
+    // A change right after a painting is held back, and painted later.
+    const int before = counter.paints;
+    window->SetSelected(5, true);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return counter.paints > before; }, 5000))
+        << "the change held back was never painted";
+}
+
 TEST_F(MainWindowTest, DeleteInAMillionLinesActsOnTheSelectionAtOnce) {
     const struct {
         const char* what;
