@@ -1,7 +1,8 @@
 // x11_window_player FILE: the main window on $DISPLAY, holding the scenario
 // of FILE, with the desktop sink and the global stop key wired as in the
-// program; it runs the scenario from its first line and ends with status 0
-// as soon as playback stops. The stop key benchmark plays through it to
+// program, the action editor and the cursor tracking beside it; it runs the
+// scenario from its first line and ends with status 0 as soon as playback
+// stops. The stop key and tick timing benchmarks play through it to
 // measure the window.
 #include <QAction>
 #include <QApplication>
@@ -13,7 +14,10 @@
 #include "app/ScenarioList.h"
 #include "app/ScenarioModel.h"
 #include "app/StopKeyBinding.h"
+#include "editor/ActionEditor.h"
+#include "editor/CursorTracker.h"
 #include "platform/DesktopSink.h"
+#include "platform/PointerWatch.h"
 #include "platform/StopKey.h"
 #include "script/ScenarioText.h"
 
@@ -34,6 +38,8 @@ int main(int argc, char** argv) {
     tess::MainWindow window(*sink);
     window.ListBox1->Model().SetLines(lines);
     tess::StopKeyBinding binding(window, *stopKey);
+    tess::ActionEditor editor(window);
+    tess::CursorTracker tracker(window, *sink, editor, nullptr, tess::CreatePointerWatch(*sink));
     // After the window's own handler: the stop is complete by then.
     QObject::connect(window.Actions().Stop1, &QAction::triggered, &app,
                      [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);

@@ -24,6 +24,7 @@
 #include "app/MainActions.h"
 #include "app/MessageBoxes.h"
 #include "app/PlacementStore.h"
+#include "app/FrameThrottle.h"
 #include "app/PlaybackTimer.h"
 #include "app/ScenarioList.h"
 #include "platform/SettingsTree.h"
@@ -92,6 +93,7 @@ MainWindow::MainWindow(InputSink& sink, SettingsFactory settings, FileDialogs* d
     files_ = std::make_unique<FileCommands>(this, *ListBox1, *dialogs,
                                             [this](bool m) { actions_->SetModified(m); });
     timer_ = new PlaybackTimer([this] { engine_->Timer1Timer(); }, this);
+    new FrameThrottle(this);  // owned by the window
     engine_ = std::make_unique<PlaybackEngine>(*this, sink, random_);
 
     MainActions& a = *actions_;

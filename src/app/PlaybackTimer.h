@@ -1,14 +1,17 @@
 #pragma once
-// The playback timer. Ticks are paced by deadlines: each next tick is due one
-// interval after the previous one was due, not after it fired, so the delay
-// between firing and handling does not add up (a plain re-arming timer at
-// 1 ms manages only about 900 ticks a second). Enabling the timer or giving
-// it a new interval starts a fresh countdown; assigning an unchanged value
-// does nothing. An interval of 0 ticks at the 1 ms pace.
+// The playback timer. Ticks are paced by deadlines (TickSchedule): each
+// next tick is due one interval after the previous one was due, not after
+// it fired, so the delay between firing and handling does not add up, and
+// the wake-up comes with the clock's precision, not in whole milliseconds.
+// Enabling the timer or giving it a new interval starts a fresh countdown;
+// assigning an unchanged value does nothing. An interval of 0 ticks at the
+// 1 ms pace.
 #include <QObject>
-#include <QTimer>
 #include <cstdint>
 #include <functional>
+
+#include "app/DeadlineAlarm.h"
+#include "playback/TickSchedule.h"
 
 namespace tess {
 
@@ -25,23 +28,23 @@ public:
     void SetInterval(uint32_t ms);
 
     // When the next tick is due (clock time); meaningful while armed.
-    int64_t NextDeadline() const { return deadline_; }
-    bool Armed() const { return timer_.isActive(); }
+    int64_t NextDeadline() const { return schedule_.Due(); }
+    bool Armed() const { return alarm_.Active(); }
 
     // The timer's expiry; public so that tests can drive it with their clock.
     void OnTimeout();
 
 private:
-    int64_t Step() const;
     void Restart();
     void Arm();
 
     std::function<void()> onTick_;
     Clock clock_;
-    QTimer timer_;
+    DeadlineAlarm alarm_;
+    TickSchedule schedule_;
     bool enabled_ = false;
     uint32_t interval_ = 1000;
-    int64_t deadline_ = 0;
+    uint64_t restarts_ = 0;
 };
 
 }  // namespace tess

@@ -28,6 +28,7 @@
 #include "editor/EditAction.h"
 #include "platform/DesktopLost.h"
 #include "platform/DesktopSink.h"
+#include "platform/PointerWatch.h"
 #include "platform/InputRecorder.h"
 #include "platform/StopKey.h"
 
@@ -188,7 +189,7 @@ int main(int argc, char** argv) {
     // ends; the position timer runs from here on.
     tess::AboutBox about(*sink, &window);
     tess::ActionEditor editor(window);
-    tess::CursorTracker tracker(window, *sink, editor);
+    tess::CursorTracker tracker(window, *sink, editor, nullptr, tess::CreatePointerWatch(*sink));
     window.SetAboutHandler([&] { about.ShowAbout(); });
     window.SetAddActionHandler([&] { editor.ShowEditor(); });
     window.SetEditActionHandler([&] { tess::Editaction1Click(window, editor); });

@@ -5,6 +5,7 @@ add_library(tess_app STATIC
   ${CMAKE_CURRENT_LIST_DIR}/ButtonBar.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ButtonPictures.cpp
   ${CMAKE_CURRENT_LIST_DIR}/FileCommands.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/FrameThrottle.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MainActions.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MainWindow.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MessageBoxes.cpp
@@ -25,6 +26,12 @@ add_library(tess_app STATIC
   ${CMAKE_CURRENT_LIST_DIR}/ScenarioList.h
   ${CMAKE_CURRENT_LIST_DIR}/ScenarioModel.h
 )
+# The playback timer's wake-up: a timerfd where there is one.
+if(CMAKE_SYSTEM_NAME STREQUAL "Linux")
+  target_sources(tess_app PRIVATE ${CMAKE_CURRENT_LIST_DIR}/DeadlineAlarmTimerFd.cpp)
+else()
+  target_sources(tess_app PRIVATE ${CMAKE_CURRENT_LIST_DIR}/DeadlineAlarmQt.cpp)
+endif()
 set_target_properties(tess_app PROPERTIES AUTOMOC ON)
 target_include_directories(tess_app PUBLIC ${PROJECT_SOURCE_DIR}/src)
 target_link_libraries(tess_app PUBLIC Qt6::Widgets Qt6::Network tess_playback tess_record tess_script tess_settings)

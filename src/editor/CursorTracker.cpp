@@ -17,15 +17,38 @@ QString PositionText(ScreenPoint point) {
 }
 
 CursorTracker::CursorTracker(EditorHost& host, InputSink& sink, ActionEditor& editor,
-                             QObject* parent)
-    : QObject(parent), host_(host), sink_(sink), editor_(editor) {
+                             QObject* parent, std::unique_ptr<PointerWatch> watch)
+    : QObject(parent), host_(host), sink_(sink), editor_(editor), watch_(std::move(watch)) {
     timer_.setObjectName(QStringLiteral("TimerForPosition"));
-    timer_.setInterval(10);
+    timer_.setInterval(watch_ ? PointerWatch::kWarpPollMs : 10);
     connect(&timer_, &QTimer::timeout, this, [this] { TimerForPositionTimer(); });
     timer_.start();
+    if (watch_ && watch_->WaitHandle() >= 0) {
+        notifier_ = std::make_unique<QSocketNotifier>(watch_->WaitHandle(), QSocketNotifier::Read);
+        connect(notifier_.get(), &QSocketNotifier::activated, this, [this] { OnPointerNews(); });
+        coalesce_.setSingleShot(true);
+        connect(&coalesce_, &QTimer::timeout, this, [this] { TimerForPositionTimer(); });
+        // What arrived before the notifier existed.
+        OnPointerNews();
+    }
+}
+
+CursorTracker::~CursorTracker() = default;
+
+// A motion is read at once, in a tick of its own, unless the last read was
+// a moment ago; the slow poll keeps its own pace.
+void CursorTracker::OnPointerNews() {
+    if (!watch_->TakeMotion() || coalesce_.isActive()) return;
+    const qint64 since = lastRead_.isValid() ? lastRead_.elapsed() : kMotionReadMs;
+    if (since >= kMotionReadMs)
+        TimerForPositionTimer();
+    else
+        coalesce_.start(int(kMotionReadMs - since));
 }
 
 void CursorTracker::TimerForPositionTimer() {
+    lastRead_.start();
+    coalesce_.stop();
     if (!sink_.CursorPosKnown()) {
         // The desktop does not say where the pointer is and playback has
         // not put it anywhere yet: no number rather than a made-up one,

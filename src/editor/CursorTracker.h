@@ -1,16 +1,22 @@
 #pragma once
-// Live cursor tracking: every 10 ms the pointer's screen position goes into
-// the main window's first status panel, and, while the editor's "Auto" box
-// is checked and "CurPos " is the chosen basic command, into the editor's
+// Live cursor tracking: the pointer's screen position goes into the main
+// window's first status panel, and, while the editor's "Auto" box is
+// checked and "CurPos " is the chosen basic command, into the editor's
 // parameter field, so the user can point at a target and press Enter to
-// freeze its coordinates.
+// freeze its coordinates. Where the desktop reports pointer motion (a
+// PointerWatch), both follow each motion at once and a slow poll catches
+// the warps it does not report; elsewhere the position is read every 10 ms.
+#include <QElapsedTimer>
 #include <QObject>
+#include <QSocketNotifier>
 #include <QString>
 #include <QTimer>
+#include <memory>
 #include <optional>
 
 #include "editor/EditorHost.h"
 #include "platform/InputSink.h"
+#include "platform/PointerWatch.h"
 
 namespace tess {
 
@@ -18,9 +24,16 @@ class ActionEditor;
 
 class CursorTracker : public QObject {
 public:
-    // Starts TimerForPosition at once; it runs until the tracker is destroyed.
+    // Motion closer together than this is read once, at the end of it:
+    // a pointer moved by playback at 'Interval 1' would otherwise cost a
+    // position read and a panel text at every tick.
+    static constexpr int kMotionReadMs = 4;
+
+    // Starts TimerForPosition at once; it runs until the tracker is destroyed,
+    // every 10 ms, or every PointerWatch::kWarpPollMs beside a `watch`.
     CursorTracker(EditorHost& host, InputSink& sink, ActionEditor& editor,
-                  QObject* parent = nullptr);
+                  QObject* parent = nullptr, std::unique_ptr<PointerWatch> watch = nullptr);
+    ~CursorTracker() override;
 
     // One tick: read the position, update the panel when it moved, capture.
     void TimerForPositionTimer();
@@ -30,6 +43,7 @@ public:
     static const QString kStatusPrefix;  // " Cursor position: "
 
 private:
+    void OnPointerNews();
     void Capture();
     // Moves the keyboard focus into the parameter field, but only within
     // this program: never while another application, a modal box or a
@@ -40,6 +54,10 @@ private:
     InputSink& sink_;
     ActionEditor& editor_;
     QTimer timer_;
+    std::unique_ptr<PointerWatch> watch_;
+    std::unique_ptr<QSocketNotifier> notifier_;
+    QElapsedTimer lastRead_;
+    QTimer coalesce_;  // a read held back while motion comes in fast
     std::optional<ScreenPoint> last_;
     bool unknownShown_ = false;
     QString positionText_;

@@ -310,6 +310,70 @@ TEST_F(MainWindowTest, DeleteActionAsksAndDeletesSelectedLines) {
     EXPECT_TRUE(window->IsModified());
 }
 
+// A million lines neither delay nor drop a deletion: it is done when the
+// box is answered. What it deletes is the selection: Home selects the first
+// line, Ctrl+Home only moves the caret there, as in any list with multiple
+// selection, so Ctrl+Home, Delete and Return leave line 1 in place and
+// delete the line selected before (here the last, selected by End).
+// Playback at 'Interval 1' moves the highlight a thousand times a second;
+// the window paints at most once a frame, and the last change is painted.
+TEST_F(MainWindowTest, HighlightMovingAtEveryTickIsPaintedOnceAFrame) {
+    struct PaintCounter : QObject {
+        int paints = 0;
+        bool eventFilter(QObject*, QEvent* event) override {
+            if (event->type() == QEvent::Paint) ++paints;
+            return false;
+        }
+    } counter;
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get(), 5000));
+    QCoreApplication::processEvents();
+    List().viewport()->installEventFilter(&counter);
+    QElapsedTimer elapsed;
+    elapsed.start();
+    for (int i = 0; i < 300; ++i) {
+        window->SetSelected(i % 30, true);
+        QCoreApplication::processEvents();
+        window->SetSelected(i % 30, false);
+    }
+    // Bounded by the time the loop took, however slow the machine.
+    EXPECT_LE(counter.paints, elapsed.elapsed() / 16 + 2);
+    // A change right after a painting is held back, and painted later.
+    const int before = counter.paints;
+    window->SetSelected(5, true);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return counter.paints > before; }, 5000))
+        << "the change held back was never painted";
+}
+
+TEST_F(MainWindowTest, DeleteInAMillionLinesActsOnTheSelectionAtOnce) {
+    const struct {
+        const char* what;
+        Qt::KeyboardModifiers mods;
+        const char* first;
+        const char* last;
+    } cases[] = {
+        {"Home", Qt::NoModifier, "line 2", "line 1000000"},
+        {"Ctrl+Home", Qt::ControlModifier, "line 1", "line 999999"},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> lines(1'000'000);
+        for (size_t i = 0; i < lines.size(); ++i) lines[i] = "line " + std::to_string(i + 1);
+        List().Model().SetLines(std::move(lines));
+        List().SetCaretLine(0);  // as Load leaves it
+        // The keys reach the window the box of the previous case gave back.
+        window->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get(), 5000)) << c.what;
+        PressKey(Qt::Key_End);
+        PressKey(Qt::Key_Home, c.mods);
+        boxes.Queue({"Return"});
+        PressKey(Qt::Key_Delete);
+        EXPECT_TRUE(boxes.AllAnswered()) << c.what;
+        ASSERT_EQ(List().Count(), 999'999) << c.what;
+        EXPECT_EQ(window->Line(0).toStdString(), c.first) << c.what;
+        EXPECT_EQ(window->Line(999'998).toStdString(), c.last) << c.what;
+        EXPECT_EQ(List().CaretLine(), 0) << c.what;
+    }
+}
+
 TEST_F(MainWindowTest, DeleteActionWithNothingSelectedStillMarksModified) {
     window->SetSelected(-1, false);
     boxes.Queue({"&Yes"});

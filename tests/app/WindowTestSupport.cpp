@@ -56,8 +56,8 @@ void BoxAnswerer::Poll() {
     QString answer = pending_.front();
     pending_.pop_front();
     if (!pending_.empty()) QTimer::singleShot(0, [this] { Poll(); });
-    if (answer == "Esc") {
-        QTest::keyClick(box, Qt::Key_Escape);
+    if (answer == "Esc" || answer == "Return") {
+        QTest::keyClick(box, answer == "Esc" ? Qt::Key_Escape : Qt::Key_Return);
         return;
     }
     for (QAbstractButton* b : box->buttons())

@@ -41,7 +41,8 @@ struct SeenBox {
 };
 
 // Answers the message boxes that open from now on, in order: each answer is
-// the text of the button to click, or "Esc" to press Escape.
+// the text of the button to click, "Esc" to press Escape or "Return" to
+// press Return.
 class BoxAnswerer {
 public:
     void Queue(std::initializer_list<QString> answers);

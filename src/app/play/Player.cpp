@@ -4,6 +4,7 @@
 
 #include "app/play/StopKeyWait.h"
 #include "app/play/StopSignals.h"
+#include "playback/TickSchedule.h"
 
 namespace tess {
 
@@ -40,8 +41,15 @@ PlayOutcome Player::Play(int32_t start, const PlaySettings& settings) {
     // that run would drop.
     int64_t virtualNs = 0;
     if (!settings.paced) engine_.SetClock([&virtualNs] { return virtualNs; });
+    // The schedule is kept across late ticks, as the window's timer keeps it.
+    const auto steadyNs = [] {
+        return std::chrono::duration_cast<std::chrono::nanoseconds>(
+                   Clock::now().time_since_epoch())
+            .count();
+    };
     uint64_t restarts = host_.CountdownRestarts();
-    Clock::time_point deadline = Clock::now() + interval();
+    TickSchedule schedule;
+    schedule.Start(steadyNs(), host_.TimerInterval());
     uint64_t ticks = 0;
     while (host_.TimerTicks() && StopSignals::Received() == 0) {
         if (settings.maxTicks && ticks >= *settings.maxTicks) break;
@@ -49,9 +57,11 @@ PlayOutcome Player::Play(int32_t start, const PlaySettings& settings) {
         if (settings.paced) {
             // Only the deadline brings the next tick; the key's other news
             // (a new layout) is handled while waiting.
-            if (WaitForStopKey(keyHandle, deadline, stopKeyPressed)) break;
+            const Clock::time_point due{std::chrono::nanoseconds(schedule.Due())};
+            if (WaitForStopKey(keyHandle, due, stopKeyPressed)) break;
             if (StopSignals::Received() != 0) break;
         }
+        const int64_t started = steadyNs();
         engine_.Timer1Timer();
         ++ticks;
         virtualNs += int64_t(host_.TimerInterval()) * 1'000'000;
@@ -68,16 +78,12 @@ PlayOutcome Player::Play(int32_t start, const PlaySettings& settings) {
         host_.notices.clear();
         if (stopped) break;
         if (!settings.paced) continue;
-        const Clock::time_point now = Clock::now();
         if (host_.CountdownRestarts() != restarts) {
             // A new interval (or the timer enabled anew) restarts the countdown.
             restarts = host_.CountdownRestarts();
-            deadline = now + interval();
+            schedule.Start(steadyNs(), host_.TimerInterval());
         } else {
-            deadline += interval();
-            // After a stall (a suspended machine) go on from now instead of
-            // firing every missed tick at once.
-            if (deadline + interval() < now) deadline = now;
+            schedule.Ticked(started);
         }
     }
     if (!settings.paced) engine_.SetClock({});

@@ -62,15 +62,24 @@ void X11Sink::PollEvents(bool readSocket) {
     if (keymapStale_) ReloadKeyboard();
 }
 
-ScreenPoint X11Sink::PrimaryOrigin() {
-    if (!originKnown_) origin_ = PrimaryMonitorOrigin(display_, root_, randrVersion_);
-    originKnown_ = true;
+// The primary monitor, read again when the last reading is older than
+// `maxAge`: monitors made or removed with `xrandr --setmonitor` send no event.
+ScreenPoint X11Sink::PrimaryOrigin(Clock::duration maxAge) {
+    const auto now = Clock::now();
+    if (!originKnown_ || now - originReadAt_ > maxAge) ReadPrimaryOrigin(now);
     return origin_;
+}
+
+void X11Sink::ReadPrimaryOrigin(Clock::time_point now) {
+    origin_ = PrimaryMonitorOrigin(display_, root_, randrVersion_);
+    originKnown_ = true;
+    originReadAt_ = now;
 }
 
 void X11Sink::SetCursorPos(int32_t x, int32_t y) {
     PollEvents(false);
-    const ScreenPoint origin = PrimaryOrigin();
+    // Read at the end of the previous tick, when that was a moment ago.
+    const ScreenPoint origin = PrimaryOrigin(kOriginFreshForMove);
     // The protocol carries 16-bit coordinates: a far-off point is brought
     // to the edge of that range rather than wrapped back onto the screen.
     auto onWire = [](int64_t v) { return static_cast<int>(std::clamp<int64_t>(v, -32768, 32767)); };
@@ -81,18 +90,13 @@ void X11Sink::SetCursorPos(int32_t x, int32_t y) {
 ScreenPoint X11Sink::GetCursorPos() {
     PollEvents(true);
     borrowed_.Restore(false);
-    // Read 100 times a second while the window runs: the primary monitor,
-    // which may change without an event, is read again twice a second.
-    const auto now = std::chrono::steady_clock::now();
-    if (now - originReadAt_ >= std::chrono::milliseconds(500)) {
-        originKnown_ = false;
-        originReadAt_ = now;
-    }
     Window rootReturn = 0, child = 0;
     int rootX = 0, rootY = 0, winX = 0, winY = 0;
     unsigned mask = 0;
     XQueryPointer(display_, root_, &rootReturn, &child, &rootX, &rootY, &winX, &winY, &mask);
-    const ScreenPoint origin = PrimaryOrigin();
+    // Read as often as the pointer moves: the primary monitor is read
+    // again only twice a second.
+    const ScreenPoint origin = PrimaryOrigin(kOriginFreshForPosition);
     return ScreenPoint{rootX - origin.x, rootY - origin.y};
 }
 
@@ -189,10 +193,16 @@ void X11Sink::RestoreKeyboardMapping() {
 }
 
 void X11Sink::Flush() {
-    // Monitors made or removed with `xrandr --setmonitor` send no event:
-    // the primary monitor is read again in the next tick.
-    originKnown_ = false;
-    XSync(display_, False);
+    // The tick's closing round trip: a reply means the server has handled
+    // every request sent before it, as XSync's does, so where one request
+    // tells the primary monitor, that request is the sync and the next
+    // tick's move needs no round trip of its own.
+    if (randrVersion_ >= 105) {
+        ReadPrimaryOrigin(Clock::now());
+    } else {
+        originKnown_ = false;
+        XSync(display_, False);
+    }
     borrowed_.Synced();
     PollEvents(false);
     borrowed_.Restore(false);

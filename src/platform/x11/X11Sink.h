@@ -68,7 +68,13 @@ public:
 private:
     void PollEvents(bool readSocket);
     void HandleEvent(const XEvent& event);
-    ScreenPoint PrimaryOrigin();
+    // How old a reading of the primary monitor may be for a move (one
+    // taken at the end of the previous tick at a fast pace) and for the
+    // cursor tracking's position reads.
+    static constexpr std::chrono::milliseconds kOriginFreshForMove{50};
+    static constexpr std::chrono::milliseconds kOriginFreshForPosition{500};
+    ScreenPoint PrimaryOrigin(Clock::duration maxAge);
+    void ReadPrimaryOrigin(Clock::time_point now);
     void PressKey(KeyCode keycode);
     void ReleaseKey(KeyCode keycode);
     void TypeOnBorrowedKey(char32_t ch);
@@ -83,7 +89,7 @@ private:
     int randrVersion_ = 0;  // major * 100 + minor, 0 without RandR
     ScreenPoint origin_;
     bool originKnown_ = false;
-    std::chrono::steady_clock::time_point originReadAt_;
+    Clock::time_point originReadAt_;
     ServerKeymap keyboard_;
     bool keymapStale_ = true;
     int group_ = -1;  // as the last state notification gave it

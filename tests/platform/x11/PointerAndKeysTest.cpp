@@ -1,8 +1,13 @@
 // What the server receives from the sink: pointer moves, button and key
 // events, and nothing left held at the end.
 #include <X11/keysym.h>
+#include <poll.h>
+
+#include <functional>
 
 #include "SinkFixture.h"
+#include <X11/extensions/XTest.h>
+#include "platform/PointerWatch.h"
 
 namespace tess::x11::testing {
 namespace {
@@ -51,6 +56,36 @@ TEST_F(PointerTest, PointsCountFromThePrimaryMonitor) {
         EXPECT_EQ(y, c.y) << c.xrandr[2];
         EXPECT_EQ(sink->GetCursorPos(), (ScreenPoint{10, 20})) << c.xrandr[2];
     }
+}
+
+// The cursor tracking waits for motion: the pointer moved by playback and
+// by another client's device both wake it, whatever window is under it.
+TEST_F(PointerTest, PointerWatchReportsMotionFromEverySource) {
+    std::unique_ptr<PointerWatch> watch = CreatePointerWatch(*sink);
+    ASSERT_TRUE(watch);
+    const struct {
+        const char* what;
+        std::function<void()> move;
+    } cases[] = {
+        {"playback's move", [&] { sink->SetCursorPos(200, 100); sink->Flush(); }},
+        {"another client's device, over its window", [&] {
+             XTestFakeMotionEvent(client->display(), 0, 40, 50, CurrentTime);
+             XSync(client->display(), False);
+         }},
+    };
+    for (const auto& c : cases) {
+        watch->TakeMotion();
+        c.move();
+        pollfd ready{watch->WaitHandle(), POLLIN, 0};
+        // Waits for the event itself, not for a time: 10 s only bounds a failure.
+        bool moved = false;
+        for (int i = 0; i < 100 && !moved; ++i) {
+            moved = watch->TakeMotion();
+            if (!moved) ::poll(&ready, 1, 100);
+        }
+        EXPECT_TRUE(moved) << c.what;
+    }
+    EXPECT_FALSE(watch->TakeMotion());  // nothing more without motion
 }
 
 TEST_F(PointerTest, ButtonsActWhereThePointerIsWithoutMoving) {
