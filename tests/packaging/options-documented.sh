@@ -9,7 +9,7 @@ set -uo pipefail
 src=$1
 declare -A binary=([tessaline]=$2 [tessaline-play]=$3 [tessaline-record]=$4)
 declare -A parsers=(
-  [tessaline]="src/app/main.cpp"
+  [tessaline]="src/app/main.cpp src/app/WaylandSession.cpp"
   [tessaline-play]="src/app/play/PlayerOptions.cpp"
   [tessaline-record]="src/app/record/RecordOptions.cpp"
 )
