@@ -75,10 +75,10 @@ TEST_F(MainWindowTest, MenusHoldTheirItemsAndShortcuts) {
     EXPECT_EQ(texts(A().PopupMenu1),
               QStringList({"Add action\tIns", "Edit action\tCtrl+Ins", "Delete action\tDel", "-",
                            "Load from file\tCtrl+O", "Add from file\tCtrl+A",
-                           "Save to file\tCtrl+S", "-", "Run\tF9", "Pause", "Stop"}));
+                           "Save to file\tCtrl+S", "-", "Run\tF9", "Pause\tCtrl+P", "Stop"}));
     QStringList bar;
     for (QAction* a : A().MainMenu1->actions()) bar << a->text();
-    EXPECT_EQ(bar, QStringList({"&File", "Run", "Help"}));
+    EXPECT_EQ(bar, QStringList({"&File", "&Run", "&Help"}));
 
     A().Stepovererrors1->trigger();
     A().Repeat1->trigger();
@@ -363,6 +363,40 @@ TEST_F(MainWindowTest, NewScenarioKeepsTheListWhenTheAskedForSaveDoesNotHappen) 
     A().Newscenario1->trigger();
     EXPECT_TRUE(Lines().empty());
     EXPECT_EQ(ReadBytes("file.sf").count('\n'), 34);
+}
+
+// Open replaces the scenario, so a modified one is offered a save first, as
+// New scenario does; a save that does not happen keeps the list.
+TEST_F(MainWindowTest, OpenAsksToSaveAModifiedScenario) {
+    WriteBytes("other.sf", "Stop\n");
+    struct Case {
+        const char* name;
+        bool modified;
+        QString answer;                  // empty: no question expected
+        std::deque<QString> dialogs;     // save dialog (after Yes), then open dialog
+        size_t lines;                    // what the list then holds
+    };
+    const Case cases[] = {
+        {"unmodified", false, "", {TempPath("other.sf")}, 1},
+        {"No", true, "&No", {TempPath("other.sf")}, 1},
+        {"Yes, saved", true, "&Yes", {TempPath("saved.sf"), TempPath("other.sf")}, 1},
+        {"Yes, save cancelled", true, "&Yes", {""}, 35},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        window->ListBox1->Model().SetLines(SampleScenario());
+        window->AppendLine("Click ");
+        c.modified ? window->MarkModified() : window->MarkUnmodified();
+        boxes.seen.clear();
+        if (!c.answer.isEmpty()) boxes.Queue({c.answer});
+        dialogs.answers = c.dialogs;
+        PressKey(Qt::Key_O, Qt::ControlModifier);
+        EXPECT_EQ(Lines().size(), c.lines);
+        EXPECT_TRUE(dialogs.answers.empty());
+        ASSERT_EQ(boxes.seen.size(), c.answer.isEmpty() ? 0u : 1u);
+        if (!c.answer.isEmpty()) EXPECT_EQ(boxes.seen[0].text, "Save changings?");
+    }
+    EXPECT_EQ(ReadBytes("saved.sf").count('\n'), 35);
 }
 
 TEST_F(MainWindowTest, ModifiedFlagFollowsEditsSavesAndLoads) {
