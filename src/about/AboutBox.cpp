@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QStyleOptionFocusRect>
 #include <QStylePainter>
 #include <QVBoxLayout>
@@ -41,6 +42,18 @@ protected:
     }
     void paintEvent(QPaintEvent* event) override {
         QLabel::paintEvent(event);
+        if (font().underline()) {
+            // The line is only 13 pixels high: the font's own underline
+            // lies below it and would be cut off, so it is drawn here, on
+            // the lowest row it can have.
+            QPainter painter(this);
+            painter.setPen(palette().color(QPalette::WindowText));
+            const QFontMetrics metrics = fontMetrics();
+            const int wide = metrics.horizontalAdvance(text());
+            const int baseline = (height() - metrics.height()) / 2 + metrics.ascent();
+            const int y = std::min(baseline + std::max(1, metrics.underlinePos()), height() - 1);
+            painter.drawLine((width() - wide) / 2, y, (width() + wide) / 2 - 1, y);
+        }
         if (!hasFocus()) return;
         // The focused link is framed, as the desktop frames a focused button.
         QStylePainter painter(this);

@@ -1,7 +1,9 @@
 #include "about/AboutBox.h"
 
+#include <QImage>
 #include <QLabel>
 #include <QTest>
+#include <algorithm>
 #include <gtest/gtest.h>
 
 #include "AboutTestSupport.h"
@@ -84,6 +86,22 @@ TEST_F(AboutBoxTest, LinksLookLikeLinks) {
     EXPECT_EQ(update->palette().color(QPalette::WindowText), QColor(Qt::blue));
     EXPECT_TRUE(home->font().underline());
     EXPECT_TRUE(update->font().underline());
+    // As drawn: some row of the 13-pixel line is blue across most of the
+    // text's width (the underline), not only the letters' strokes.
+    for (QLabel* link : {home, update}) {
+        const QImage image = link->grab().toImage();
+        const int textWidth = link->fontMetrics().horizontalAdvance(link->text());
+        int longest = 0;
+        for (int y = 0; y < image.height(); ++y) {
+            int run = 0;
+            for (int x = 0; x < image.width(); ++x) {
+                const QColor c = image.pixelColor(x, y);
+                run = c.blue() > 150 && c.red() < 120 && c.green() < 120 ? run + 1 : 0;
+                longest = std::max(longest, run);
+            }
+        }
+        EXPECT_GE(longest, textWidth * 3 / 4) << link->objectName().toStdString();
+    }
     EXPECT_EQ(home->cursor().shape(), Qt::PointingHandCursor);
     EXPECT_EQ(update->cursor().shape(), Qt::ArrowCursor);
     for (const char* plain : {"Label5", "Label7", "Label3"}) {

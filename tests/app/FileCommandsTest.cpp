@@ -63,6 +63,7 @@ TEST_F(FileCommandsTest, CancelledDialogsChangeNothing) {
     window->MarkModified();
     dialogs.answers = {"", "", ""};
     window->Actions().Savetofile1->trigger();
+    boxes.Queue({"&No"});
     window->Actions().Loadfromfile1->trigger();
     window->Actions().Addfromfile1->trigger();
     EXPECT_EQ(dialogs.asked, 3);
