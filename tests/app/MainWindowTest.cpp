@@ -539,6 +539,40 @@ TEST_F(MainWindowTest, CursorPanelTextIsWrittenOnlyWhenChanged) {
     EXPECT_EQ(window->StatusPanel0->text(), "marker");
 }
 
+// Where the desktop does not tell the pointer's position the number is the
+// point playback set: the panel says so, in its text where there is room and
+// in its hint where only the number fits. A live position keeps its caption.
+TEST_F(MainWindowTest, CursorPanelMarksAPositionThatIsNotLive) {
+    struct LastSetSink : RecordingSink {
+        bool CursorPosLive() override { return false; }
+    } lastSet;
+    MainWindow notLive(lastSet, {}, &dialogs);
+    notLive.show();
+    struct Case {
+        MainWindow* window;
+        int width;
+        const char* text;
+        const char* hint;  // "" for none
+    };
+    const Case cases[] = {
+        {window.get(), 600, " Cursor position: -1234,-1001", ""},
+        {window.get(), 184, " -1234,-1001", "Cursor position: -1234,-1001"},
+        {&notLive, 600, " Cursor set to: -1234,-1001", ""},
+        {&notLive, 184, " -1234,-1001", "last set -1234,-1001 by playback"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.window == &notLive ? "not live " : "live ") +
+                     std::to_string(c.width));
+        c.window->resize(c.width, 300);
+        c.window->SetCursorPanelText(QStringLiteral(" Cursor position: -1234,-1001"));
+        QApplication::sendPostedEvents();
+        QApplication::processEvents();
+        EXPECT_EQ(c.window->StatusPanel0->text(), c.text);
+        EXPECT_TRUE(c.window->StatusPanel0->toolTip().contains(QLatin1String(c.hint)))
+            << c.window->StatusPanel0->toolTip().toStdString();
+    }
+}
+
 TEST_F(MainWindowTest, EditorHostEditsTheList) {
     List().Model().SetLines({"a", "b"});
     window->InsertLine(1, "x");
