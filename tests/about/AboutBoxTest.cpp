@@ -193,6 +193,29 @@ TEST_F(AboutBoxTest, PressDuringTheAnimationJumpsBackToFrameOne) {
     EXPECT_EQ(picture.FrameIndex(), 0);
 }
 
+// The keyboard alone: Tab reaches the two links in order, Enter on the home
+// page link opens it, and Esc closes the box.
+TEST_F(AboutBoxTest, LinksAreReachedByTabAndEscCloses) {
+    box.ShowAbout();
+    box.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&box, 2000));
+    QLabel* home = Label("Label6");
+    QLabel* update = Label("Label9");
+    std::vector<QWidget*> reached;
+    for (int i = 0; i < 4; ++i) {
+        QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : &box, Qt::Key_Tab);
+        reached.push_back(QApplication::focusWidget());
+    }
+    EXPECT_NE(std::find(reached.begin(), reached.end(), home), reached.end());
+    EXPECT_NE(std::find(reached.begin(), reached.end(), update), reached.end());
+    home->setFocus();
+    QTest::keyClick(home, Qt::Key_Return);
+    ASSERT_EQ(sink.calls.size(), 1u);
+    EXPECT_EQ(sink.calls[0].operation, "open");
+    QTest::keyClick(home, Qt::Key_Escape);
+    EXPECT_FALSE(box.isVisible());
+}
+
 TEST_F(AboutBoxTest, HomePageLinkAsksTheShellToOpenTheMakersPage) {
     box.ShowAbout();
     QTest::mouseClick(Label("Label5"), Qt::LeftButton);
