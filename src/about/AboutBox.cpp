@@ -10,7 +10,11 @@
 #include <QStandardPaths>
 #include <algorithm>
 #include <QLabel>
+#include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
+#include <QStyleOptionFocusRect>
+#include <QStylePainter>
 #include <QVBoxLayout>
 
 #include "about/AnimatedPicture.h"
@@ -24,13 +28,45 @@ namespace tess {
 
 namespace {
 
-// A label that reports a click: the left button pressed and released on it.
+// A label that reports a click: the left button pressed and released on it,
+// or, for a link that takes the keyboard focus, Enter or Space.
 class ClickLabel : public QLabel {
 public:
     using QLabel::QLabel;
     std::function<void()> OnClick;
 
 protected:
+    void keyPressEvent(QKeyEvent* event) override {
+        const int key = event->key();
+        if (OnClick && (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space)) {
+            OnClick();
+            return;
+        }
+        QLabel::keyPressEvent(event);
+    }
+    void paintEvent(QPaintEvent* event) override {
+        QLabel::paintEvent(event);
+        if (font().underline()) {
+            // The line is only 13 pixels high: the font's own underline
+            // lies below it and would be cut off, so it is drawn here, on
+            // the lowest row it can have.
+            QPainter painter(this);
+            painter.setPen(palette().color(QPalette::WindowText));
+            const QFontMetrics metrics = fontMetrics();
+            const int wide = metrics.horizontalAdvance(text());
+            const int baseline = (height() - metrics.height()) / 2 + metrics.ascent();
+            const int y = std::min(baseline + std::max(1, metrics.underlinePos()), height() - 1);
+            painter.drawLine((width() - wide) / 2, y, (width() + wide) / 2 - 1, y);
+        }
+        if (!hasFocus()) return;
+        // The focused link is framed, as the desktop frames a focused button.
+        QStylePainter painter(this);
+        QStyleOptionFocusRect option;
+        option.initFrom(this);
+        const int wide = fontMetrics().horizontalAdvance(text()) + 4;
+        option.rect = QRect((width() - wide) / 2, 0, wide, height());
+        painter.drawPrimitive(QStyle::PE_FrameFocusRect, option);
+    }
     void mousePressEvent(QMouseEvent* event) override {
         if (event->button() == Qt::LeftButton) pressed_ = true;
         QLabel::mousePressEvent(event);
@@ -58,6 +94,8 @@ ClickLabel* AddLine(QWidget* panel, QVBoxLayout* layout, const char* name, const
 }
 
 void MakeLink(QLabel* label, Qt::CursorShape cursor) {
+    // Tab reaches the links, Enter or Space follows the focused one.
+    label->setFocusPolicy(Qt::StrongFocus);
     QPalette palette = label->palette();
     palette.setColor(QPalette::WindowText, Qt::blue);
     label->setPalette(palette);
@@ -130,12 +168,27 @@ AboutBox::AboutBox(InputSink& sink, QWidget* mainWindow, QWidget* parent)
 
 AboutBox::~AboutBox() = default;
 
+void AboutBox::keyPressEvent(QKeyEvent* event) {
+    // Esc closes the box as its close button does.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
 void AboutBox::ShowAbout() {
     // Showing also brings back a box the user minimized.
     setWindowState(windowState() & ~Qt::WindowMinimized);
     if (!isVisible()) {
         if (!placed_) PlaceOverMainWindow();
         placed_ = true;
+        // Transient for the main window itself, so that the window manager
+        // keeps the box above it while the user works in the main window.
+        if (mainWindow_ && mainWindow_->windowHandle()) {
+            winId();
+            if (windowHandle()) windowHandle()->setTransientParent(mainWindow_->windowHandle());
+        }
         show();
     }
     raise();

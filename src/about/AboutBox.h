@@ -9,6 +9,7 @@
 
 #include "platform/InputSink.h"
 
+class QKeyEvent;
 class QLabel;
 
 namespace tess {
@@ -58,6 +59,9 @@ public:
     void Label6Click();
     void Label9Click();
     void NMHTTP1Success(int command);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void ShowMessage(QMessageBox::Icon icon, const QString& caption, const QString& text);

@@ -1,10 +1,12 @@
 #include "app/FileCommands.h"
 
 #include <QAbstractFileIconProvider>
+#include <QApplication>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <QStyle>
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -31,7 +33,22 @@ constexpr qint64 kMaxFileSize = qint64(256) << 20;
 // to guess its type, which in /proc or on a device can block for good.
 class NameOnlyIconProvider : public QAbstractFileIconProvider {
 public:
-    QIcon icon(IconType type) const override { return QAbstractFileIconProvider::icon(type); }
+    // The style's own pictures: a desktop without an icon theme has no
+    // others, and a null icon makes the dialog warn on standard error each
+    // time it scales one.
+    QIcon icon(IconType type) const override {
+        QStyle* style = QApplication::style();
+        switch (type) {
+        case Computer: return style->standardIcon(QStyle::SP_ComputerIcon);
+        case Desktop: return style->standardIcon(QStyle::SP_DesktopIcon);
+        case Trashcan: return style->standardIcon(QStyle::SP_TrashIcon);
+        case Drive: return style->standardIcon(QStyle::SP_DriveHDIcon);
+        case Network: return style->standardIcon(QStyle::SP_DriveNetIcon);
+        case Folder: return style->standardIcon(QStyle::SP_DirIcon);
+        case File: break;
+        }
+        return style->standardIcon(QStyle::SP_FileIcon);
+    }
     QIcon icon(const QFileInfo& info) const override {
         return icon(info.isDir() ? Folder : File);
     }
@@ -144,13 +161,18 @@ bool WriteScenarioLines(const QString& path, const std::vector<std::string>& lin
     // Where the old content waits while a file is rewritten in place.
     const QString copies = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
                            QStringLiteral("/tessaline-0003");
+    // Whether there was a file to leave alone: a failed save of a new file
+    // wrote nothing, and says so.
+    const bool existed = QFileInfo::exists(path);
     std::string reason;
     if (WriteScenarioFile(QFile::encodeName(path).toStdString(), lines, reason,
                           QFile::encodeName(copies).toStdString()))
         return true;
     const QString why = QString::fromLocal8Bit(reason.c_str());
     error = QStringLiteral("Could not save the scenario to '%1': %2.").arg(path, why);
-    if (!why.contains(QStringLiteral("old content is kept")))
+    if (!existed)
+        error += QStringLiteral("\nNothing was written.");
+    else if (!why.contains(QStringLiteral("old content is kept")))
         error += QStringLiteral("\nThe file was left as it was.");
     return false;
 }

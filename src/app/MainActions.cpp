@@ -30,13 +30,15 @@ MainActions::MainActions(QWidget* window, QWidget* list) : QObject(window) {
     Addfromfile1 = Make(this, "Addfromfile1", "Add from file", QKeySequence(Qt::CTRL | Qt::Key_A));
     Savetofile1 = Make(this, "Savetofile1", "Save to file", QKeySequence(Qt::CTRL | Qt::Key_S));
     Play1 = Make(this, "Play1", "Run", QKeySequence(Qt::Key_F9));
-    Pause1 = Make(this, "Pause1", "Pause");
+    // Ctrl+P acts window-wide: during playback the list, and with it the
+    // pop-up menu, is disabled, and Pause must still be reachable by key.
+    Pause1 = Make(this, "Pause1", "Pause", QKeySequence(Qt::CTRL | Qt::Key_P));
     Stop1 = Make(this, "Stop1", "Stop");
     for (QAction* a : {Addaction1, Editaction1, Deleteaction1, Addfromfile1, Play1}) {
         a->setShortcutContext(Qt::WidgetWithChildrenShortcut);
         list->addAction(a);
     }
-    for (QAction* a : {Loadfromfile1, Savetofile1}) {
+    for (QAction* a : {Loadfromfile1, Savetofile1, Pause1}) {
         a->setShortcutContext(Qt::WindowShortcut);
         window->addAction(a);
     }
@@ -73,12 +75,13 @@ MainActions::MainActions(QWidget* window, QWidget* list) : QObject(window) {
     File1->addAction(Newscenario1);
     File1->addSeparator();
     File1->addActions({Openfile1, Save1, Exit1});
-    Run1 = MainMenu1->addMenu("Run");
+    // Access keys on every menu title (Alt+F, Alt+R, Alt+H).
+    Run1 = MainMenu1->addMenu("&Run");
     Run1->setObjectName("Run1");
     Run1->addAction(Stepovererrors1);
     Run1->addSeparator();
     Run1->addAction(Repeat1);
-    Help1 = MainMenu1->addMenu("Help");
+    Help1 = MainMenu1->addMenu("&Help");
     Help1->setObjectName("Help1");
     Help1->addAction(About1);
 

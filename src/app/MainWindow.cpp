@@ -1,6 +1,7 @@
 #include "app/MainWindow.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QLabel>
@@ -12,6 +13,7 @@
 #include <QStatusBar>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <QWindow>
 #include <cstring>
 #include <ctime>
 #include <filesystem>
@@ -23,9 +25,11 @@
 #include "app/FileCommands.h"
 #include "app/MainActions.h"
 #include "app/MessageBoxes.h"
+#include "app/PaceHint.h"
 #include "app/PlacementStore.h"
 #include "app/FrameThrottle.h"
 #include "app/PlaybackTimer.h"
+#include "app/PositionPanel.h"
 #include "app/ScenarioList.h"
 #include "platform/SettingsTree.h"
 #include "playback/PlaybackEngine.h"
@@ -44,7 +48,7 @@ std::vector<std::string> SampleScenario() {
 }
 
 MainWindow::MainWindow(InputSink& sink, SettingsFactory settings, FileDialogs* dialogs)
-    : settings_(settings ? std::move(settings) : SettingsFactory(CreateUserSettingsTree)) {
+    : sink_(sink), settings_(settings ? std::move(settings) : SettingsFactory(CreateUserSettingsTree)) {
     setObjectName("Form1");
     setWindowTitle(QStringLiteral("Tessaline 0003"));
     setWindowIcon(WindowIcon());
@@ -65,25 +69,28 @@ MainWindow::MainWindow(InputSink& sink, SettingsFactory settings, FileDialogs* d
     layout->addWidget(Panel3);
     setCentralWidget(central);
 
-    StatusPanel0 = new QLabel(QStringLiteral(" Cursor position: "));
+    StatusPanel0 = new PositionPanel;
     StatusPanel1 = new QLabel;
-    // The position panel is 140 pixels wide, or as wide as a four-digit
-    // position needs in this desktop's font. The state panel always keeps
-    // room for its whole text (" Line 3. Error" must stay readable at the
-    // narrowest window): when space runs short the position panel gives way
-    // and is cut off first.
+    // The position panel is 140 pixels wide, or as wide as its caption and
+    // a four-digit position need in this desktop's font. Where space runs
+    // short it shows the number alone, never less: the window's narrowest
+    // width leaves room for the number and the state panel's whole text
+    // (" Line 3. Error" stays readable).
     const int positionWidth = StatusPanel0->fontMetrics().horizontalAdvance(
                                   QStringLiteral(" Cursor position: -0000,-0000")) + 8;
     StatusPanel0->setMaximumWidth(std::max(140, positionWidth));
-    StatusPanel0->setMinimumWidth(0);
     StatusPanel0->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     StatusPanel1->setMinimumWidth(0);
     statusBar()->addWidget(StatusPanel0, 1);
-    statusBar()->addWidget(StatusPanel1, 1);
+    statusBar()->addWidget(StatusPanel1, 0);
     statusBar()->setFixedHeight(std::max(18, statusBar()->sizeHint().height()));
-    // A new window opens wide enough for both panels (the state panel's 50
-    // pixels and the size grip); a stored placement overrides this.
-    resize(std::max(width(), StatusPanel0->maximumWidth() + 50 + 24), height());
+    // A new window opens wide enough for the caption, the number and the
+    // state panel's " Pause" beside the size grip; a stored placement
+    // overrides this.
+    resize(std::max(width(), StatusPanel0->maximumWidth() +
+                                 StatusPanel1->fontMetrics().horizontalAdvance(
+                                     QStringLiteral(" Pause")) + 32),
+           height());
     cursorText_ = StatusPanel0->text();
 
     if (!dialogs) {
@@ -94,6 +101,10 @@ MainWindow::MainWindow(InputSink& sink, SettingsFactory settings, FileDialogs* d
                                             [this](bool m) { actions_->SetModified(m); });
     timer_ = new PlaybackTimer([this] { engine_->Timer1Timer(); }, this);
     new FrameThrottle(this);  // owned by the window
+    pace_ = new PaceHint(*timer_, [this](const QString& suffix) {
+        paceSuffix_ = suffix;
+        ShowState();
+    }, this);
     engine_ = std::make_unique<PlaybackEngine>(*this, sink, random_);
 
     MainActions& a = *actions_;
@@ -106,7 +117,7 @@ MainWindow::MainWindow(InputSink& sink, SettingsFactory settings, FileDialogs* d
     on(a.Deleteaction1, [this] { Deleteaction1Click(); });
     on(a.Newscenario1, [this] { Newscenario1Click(); });
     on(a.Savetofile1, [this] { files_->SaveToFile(); });
-    on(a.Loadfromfile1, [this] { files_->LoadFromFile(); });
+    on(a.Loadfromfile1, [this] { Loadfromfile1Click(); });
     on(a.Addfromfile1, [this] { files_->AddFromFile(); });
     on(a.Exit1, [this] { close(); });
     on(a.About1, [this] { if (aboutHandler_) aboutHandler_(); });
@@ -115,6 +126,17 @@ MainWindow::MainWindow(InputSink& sink, SettingsFactory settings, FileDialogs* d
     connect(ListBox1, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
         actions_->PopupMenu1->popup(ListBox1->viewport()->mapToGlobal(pos));
     });
+    for (QMenu* menu : {a.File1, a.Run1, a.Help1, a.PopupMenu1})
+        connect(menu, &QMenu::aboutToHide, this, [this] {
+            QTimer::singleShot(0, this, [this] { MenuClosed(); });
+        });
+    // F10 opens the menu bar's first menu, as on the usual desktops.
+    auto* menuKey = new QAction(this);
+    menuKey->setShortcut(QKeySequence(Qt::Key_F10));
+    menuKey->setShortcutContext(Qt::WindowShortcut);
+    addAction(menuKey);
+    connect(menuKey, &QAction::triggered, this,
+            [this] { actions_->MainMenu1->setActiveAction(actions_->File1->menuAction()); });
     ListBox1->setFocus();
 }
 
@@ -169,6 +191,57 @@ void MainWindow::Newscenario1Click() {
     }
     ListBox1->Model().Clear();
     MarkUnmodified();
+}
+
+void MainWindow::Loadfromfile1Click() {
+    // Open replaces the scenario: like New scenario, it first offers to
+    // save a modified one, and nothing is replaced when the asked-for save
+    // does not happen.
+    if (IsModified() && ConfirmYesNo(this, QStringLiteral("Save changings?")) == Answer::Yes &&
+        !files_->SaveToFile())
+        return;
+    files_->LoadFromFile();
+}
+
+void MainWindow::MenuClosed() {
+    if (QApplication::activePopupWidget() || !isActiveWindow()) return;
+    QWidget* focus = QApplication::focusWidget();
+    if (focus && focus != actions_->MainMenu1) return;
+    if (ListBox1->isEnabled())
+        ListBox1->setFocus(Qt::PopupFocusReason);
+    else
+        actions_->MainMenu1->clearFocus();
+}
+
+bool MainWindow::event(QEvent* event) {
+    const bool handled = QMainWindow::event(event);
+    switch (event->type()) {
+    case QEvent::Show:
+    case QEvent::Move:
+    case QEvent::Resize:
+    case QEvent::WindowStateChange:
+        FollowFrame();
+        break;
+    default:
+        break;
+    }
+    return handled;
+}
+
+void MainWindow::FollowFrame() {
+    const QWindow* handle = windowHandle();
+    if (!handle) return;
+    const QMargins frame = handle->frameMargins();
+    if (frame == frame_) return;
+    const QSize grown(frame.left() + frame.right() - frame_.left() - frame_.right(),
+                      frame.top() + frame.bottom() - frame_.top() - frame_.bottom());
+    frame_ = frame;
+    const QSize outerMinimum(184, 170);
+    setMinimumSize(
+        (outerMinimum - QSize(frame.left() + frame.right(), frame.top() + frame.bottom()))
+            .expandedTo(QSize(1, 1)));
+    if (!(windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)))
+        resize((size() - grown).expandedTo(minimumSize()));
 }
 
 void MainWindow::showEvent(QShowEvent* event) {
@@ -273,16 +346,27 @@ int MainWindow::CaretLine() const { return ListBox1->CaretLine(); }
 bool MainWindow::TimerEnabled() const { return timer_->Enabled(); }
 void MainWindow::SetTimerEnabled(bool enabled) {
     timer_->SetEnabled(enabled);
+    pace_->Update();
     if (playbackWatcher_) playbackWatcher_(enabled);
 }
 uint32_t MainWindow::TimerInterval() const { return timer_->Interval(); }
-void MainWindow::SetTimerInterval(uint32_t ms) { timer_->SetInterval(ms); }
+void MainWindow::SetTimerInterval(uint32_t ms) {
+    timer_->SetInterval(ms);
+    pace_->Update();
+}
 
 void MainWindow::SetStateText(const std::string& text) {
-    const QString shown = QString::fromStdString(text);
+    stateText_ = QString::fromStdString(text);
+    ShowState();
+}
+
+void MainWindow::ShowState() {
+    // The pace is told only beside " Run": an error text stays as it is.
+    const QString shown =
+        stateText_ == QLatin1String(" Run") ? stateText_ + paceSuffix_ : stateText_;
     if (shown == StatusPanel1->text()) return;
     StatusPanel1->setText(shown);
-    StatusPanel1->setMinimumWidth(StatusPanel1->fontMetrics().horizontalAdvance(shown) + 4);
+    StatusPanel1->setMinimumWidth(StatusPanel1->fontMetrics().horizontalAdvance(shown) + 2);
 }
 
 void MainWindow::SetPauseButtonShown(bool shown) { Panel3->SetPauseShown(shown); }
@@ -345,7 +429,10 @@ QWidget* MainWindow::MainWindowWidget() { return this; }
 void MainWindow::SetCursorPanelText(const QString& text) {
     if (text == cursorText_) return;
     cursorText_ = text;
-    StatusPanel0->setText(text);
+    // Where the desktop does not tell the pointer's position, the number
+    // is the point playback last set, and the panel says so.
+    StatusPanel0->SetLive(sink_.CursorPosLive());
+    StatusPanel0->SetPositionText(text);
 }
 
 }  // namespace tess

@@ -4,9 +4,11 @@
 // and the cursor tracking; the commands themselves live in MainActions,
 // FileCommands, ScenarioList and the placement store.
 #include <QMainWindow>
+#include <QMargins>
 #include <functional>
 #include <memory>
 
+#include "app/PositionPanel.h"
 #include "editor/EditorHost.h"
 #include "playback/EngineHost.h"
 #include "script/RangeValue.h"
@@ -20,6 +22,7 @@ class FileCommands;
 class FileDialogs;
 class InputSink;
 class MainActions;
+class PaceHint;
 class PlaybackEngine;
 class PlaybackTimer;
 class ScenarioList;
@@ -75,7 +78,7 @@ public:
     // The parts, for the tests and the benchmarks.
     ScenarioList* ListBox1;
     ButtonBar* Panel3;
-    QLabel* StatusPanel0;
+    PositionPanel* StatusPanel0;
     QLabel* StatusPanel1;
     MainActions& Actions() { return *actions_; }
     PlaybackEngine& Engine() { return *engine_; }
@@ -117,15 +120,26 @@ signals:
     void Closed();
 
 protected:
+    bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;  // FormCloseQuery
     void showEvent(QShowEvent* event) override;
 
 private:
     void Deleteaction1Click();
     void Newscenario1Click();
+    void Loadfromfile1Click();
+    // The keys act on the list: when a menu closes (also by Esc, which
+    // would leave the menu bar holding the keyboard) the list takes the
+    // focus back.
+    void MenuClosed();
+    // Minimum and stored sizes are the outer rectangle's: when the window
+    // manager's frame appears or changes, the content makes room for it.
+    void FollowFrame();
+    void ShowState();
     // Runs a command, turning an error that escapes it into an error box.
     void Guard(const std::function<void()>& command);
 
+    InputSink& sink_;
     SettingsFactory settings_;
     std::unique_ptr<FileDialogs> ownDialogs_;
     RangeGenerator random_;
@@ -136,6 +150,9 @@ private:
     std::function<void()> aboutHandler_, addHandler_, editHandler_;
     std::function<void(bool)> playbackWatcher_;
     QString cursorText_;
+    QString stateText_, paceSuffix_;
+    PaceHint* pace_ = nullptr;
+    QMargins frame_;
     bool closed_ = false;  // a close was accepted and the window not shown since
 };
 

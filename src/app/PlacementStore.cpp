@@ -36,13 +36,22 @@ bool OnSomeScreen(const QRect& rect) {
     return false;
 }
 
+// A native Wayland window is told nothing of its position (Qt reports 0,0
+// for it), so there only the size is stored, and the stored position is
+// kept for a desktop that tells it.
+bool PositionKnown() {
+    return !QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+}
+
 // top, left, height, width as read so far.
 void Apply(QWidget& window, const std::optional<int32_t> (&v)[4]) {
-    // Window position is the outer frame's; size is the content's, which the
-    // window reports and takes back unchanged, so a stored size never drifts
-    // by the width of the decorations.
+    // Position and size are the outer frame's. The content is what the
+    // window is resized by: the frame's share is taken off (none until the
+    // window manager has framed the window, which then takes it off).
     if (v[2] || v[3]) {
-        QSize size(v[3].value_or(window.width()), v[2].value_or(window.height()));
+        const QSize frame = window.frameGeometry().size() - window.size();
+        QSize size(v[3] ? *v[3] - frame.width() : window.width(),
+                   v[2] ? *v[2] - frame.height() : window.height());
         window.resize(size.expandedTo(window.minimumSize()));
     }
     if (v[0] || v[1]) {
@@ -94,9 +103,9 @@ void StorePlacement(const QWidget& window, SettingsTree& tree) {
     } batch{tree};
     OpenKey key{tree};
     tree.CreateKey(kPlacementKey, key.key);
-    const int32_t values[4] = {window.pos().y(), window.pos().x(), window.height(),
-                               window.width()};
-    for (int i = 0; i < 4; ++i) {
+    const QRect outer = window.frameGeometry();
+    const int32_t values[4] = {outer.top(), outer.left(), outer.height(), outer.width()};
+    for (int i = PositionKnown() ? 0 : 2; i < 4; ++i) {
         uint32_t raw = static_cast<uint32_t>(values[i]);
         unsigned char data[4] = {static_cast<unsigned char>(raw), static_cast<unsigned char>(raw >> 8),
                                  static_cast<unsigned char>(raw >> 16),

@@ -30,6 +30,8 @@ public:
     // When the next tick is due (clock time); meaningful while armed.
     int64_t NextDeadline() const { return schedule_.Due(); }
     bool Armed() const { return alarm_.Active(); }
+    // The clock's present time, to compare with NextDeadline.
+    int64_t Now() const { return clock_(); }
 
     // The timer's expiry; public so that tests can drive it with their clock.
     void OnTimeout();

@@ -9,8 +9,10 @@ add_library(tess_app STATIC
   ${CMAKE_CURRENT_LIST_DIR}/MainActions.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MainWindow.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MessageBoxes.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/PaceHint.cpp
   ${CMAKE_CURRENT_LIST_DIR}/PlacementStore.cpp
   ${CMAKE_CURRENT_LIST_DIR}/PlaybackTimer.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/PositionPanel.cpp
   ${CMAKE_CURRENT_LIST_DIR}/RemoteCommands.cpp
   ${CMAKE_CURRENT_LIST_DIR}/StopKeyBinding.cpp
   ${CMAKE_CURRENT_LIST_DIR}/RecordCommand.cpp

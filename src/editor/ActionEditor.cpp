@@ -55,6 +55,7 @@ void ActionEditor::ShowEditor() {
     const bool alreadyActive = isVisible() && isActiveWindow();
     // Showing also brings back an editor the user minimized.
     setWindowState(windowState() & ~Qt::WindowMinimized);
+    KeepAboveMainWindow();
     show();
     raise();
     activateWindow();
@@ -208,7 +209,25 @@ void ActionEditor::FormCloseQuery() {
 bool ActionEditor::event(QEvent* e) {
     if (e->type() == QEvent::WindowActivate)
         FormActivate();
+    // Esc that no control took (an open drop-down list takes its own)
+    // closes the editor as its close box does.
+    if (e->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(e)->key() == Qt::Key_Escape &&
+        static_cast<QKeyEvent*>(e)->modifiers() == Qt::NoModifier) {
+        close();
+        return true;
+    }
     return QWidget::event(e);
+}
+
+void ActionEditor::KeepAboveMainWindow() {
+    // Transient for the main window itself, so that the window manager keeps
+    // the editor above it while the user works in the main window (picking
+    // the line to insert after, say).
+    QWidget* main = host_.MainWindowWidget();
+    if (!main || !main->windowHandle()) return;
+    winId();
+    if (windowHandle() && windowHandle()->transientParent() != main->windowHandle())
+        windowHandle()->setTransientParent(main->windowHandle());
 }
 
 void ActionEditor::showEvent(QShowEvent* e) {

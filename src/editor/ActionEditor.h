@@ -75,6 +75,7 @@ private:
     void FocusParameter();
     void FocusButton1();
     void PlaceOverMainWindow();
+    void KeepAboveMainWindow();
 
     EditorHost& host_;
     bool placed_ = false;

@@ -40,6 +40,9 @@ public:
     // ordinary programs nothing of it: there GetCursorPos answers the last
     // point SetCursorPos moved it to, and false until there is one.
     virtual bool CursorPosKnown() { return true; }
+    // Whether GetCursorPos reads the pointer's position from the desktop
+    // (true) or only answers the last point SetCursorPos moved it to.
+    virtual bool CursorPosLive() { return true; }
     // One button event at the pointer's current position, no motion.
     virtual void mouse_event(uint32_t flags, int32_t dx, int32_t dy, uint32_t data,
                              uintptr_t extraInfo) = 0;

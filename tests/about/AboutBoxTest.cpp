@@ -1,7 +1,9 @@
 #include "about/AboutBox.h"
 
+#include <QImage>
 #include <QLabel>
 #include <QTest>
+#include <algorithm>
 #include <gtest/gtest.h>
 
 #include "AboutTestSupport.h"
@@ -84,6 +86,22 @@ TEST_F(AboutBoxTest, LinksLookLikeLinks) {
     EXPECT_EQ(update->palette().color(QPalette::WindowText), QColor(Qt::blue));
     EXPECT_TRUE(home->font().underline());
     EXPECT_TRUE(update->font().underline());
+    // As drawn: some row of the 13-pixel line is blue across most of the
+    // text's width (the underline), not only the letters' strokes.
+    for (QLabel* link : {home, update}) {
+        const QImage image = link->grab().toImage();
+        const int textWidth = link->fontMetrics().horizontalAdvance(link->text());
+        int longest = 0;
+        for (int y = 0; y < image.height(); ++y) {
+            int run = 0;
+            for (int x = 0; x < image.width(); ++x) {
+                const QColor c = image.pixelColor(x, y);
+                run = c.blue() > 150 && c.red() < 120 && c.green() < 120 ? run + 1 : 0;
+                longest = std::max(longest, run);
+            }
+        }
+        EXPECT_GE(longest, textWidth * 3 / 4) << link->objectName().toStdString();
+    }
     EXPECT_EQ(home->cursor().shape(), Qt::PointingHandCursor);
     EXPECT_EQ(update->cursor().shape(), Qt::ArrowCursor);
     for (const char* plain : {"Label5", "Label7", "Label3"}) {
@@ -173,6 +191,29 @@ TEST_F(AboutBoxTest, PressDuringTheAnimationJumpsBackToFrameOne) {
     }
     EXPECT_EQ(steps, 6);  // frames 2..6, then 0
     EXPECT_EQ(picture.FrameIndex(), 0);
+}
+
+// The keyboard alone: Tab reaches the two links in order, Enter on the home
+// page link opens it, and Esc closes the box.
+TEST_F(AboutBoxTest, LinksAreReachedByTabAndEscCloses) {
+    box.ShowAbout();
+    box.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&box, 2000));
+    QLabel* home = Label("Label6");
+    QLabel* update = Label("Label9");
+    std::vector<QWidget*> reached;
+    for (int i = 0; i < 4; ++i) {
+        QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : &box, Qt::Key_Tab);
+        reached.push_back(QApplication::focusWidget());
+    }
+    EXPECT_NE(std::find(reached.begin(), reached.end(), home), reached.end());
+    EXPECT_NE(std::find(reached.begin(), reached.end(), update), reached.end());
+    home->setFocus();
+    QTest::keyClick(home, Qt::Key_Return);
+    ASSERT_EQ(sink.calls.size(), 1u);
+    EXPECT_EQ(sink.calls[0].operation, "open");
+    QTest::keyClick(home, Qt::Key_Escape);
+    EXPECT_FALSE(box.isVisible());
 }
 
 TEST_F(AboutBoxTest, HomePageLinkAsksTheShellToOpenTheMakersPage) {

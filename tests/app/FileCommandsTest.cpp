@@ -63,6 +63,7 @@ TEST_F(FileCommandsTest, CancelledDialogsChangeNothing) {
     window->MarkModified();
     dialogs.answers = {"", "", ""};
     window->Actions().Savetofile1->trigger();
+    boxes.Queue({"&No"});
     window->Actions().Loadfromfile1->trigger();
     window->Actions().Addfromfile1->trigger();
     EXPECT_EQ(dialogs.asked, 3);
@@ -102,6 +103,9 @@ TEST_F(FileCommandsTest, FailedSaveKeepsTheOldFileAndSaysWhichAndWhy) {
     Save("no-such-folder/x.sf");
     ASSERT_EQ(boxes.seen.size(), 1u);
     EXPECT_TRUE(boxes.seen[0].text.contains(TempPath("no-such-folder/x.sf")));
+    // There was no file to leave alone: the box says nothing was written.
+    EXPECT_TRUE(boxes.seen[0].text.contains("Nothing was written."));
+    EXPECT_FALSE(boxes.seen[0].text.contains("left as it was"));
     EXPECT_TRUE(window->IsModified());
     // ...and a write cut short (a file size limit, which binds root too)
     // leaves the old file as it was.

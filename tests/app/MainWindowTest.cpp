@@ -37,7 +37,9 @@ protected:
 TEST_F(MainWindowTest, StartsWithSampleScenarioAndDefaultStates) {
     EXPECT_EQ(window->windowTitle(), "Tessaline 0003");
     EXPECT_TRUE(window->windowFlags() & Qt::WindowStaysOnTopHint);
-    EXPECT_EQ(window->minimumSize(), QSize(184, 170));
+    // The minimum is the outer rectangle's.
+    EXPECT_EQ(window->minimumSize() + (window->frameGeometry().size() - window->size()),
+              QSize(184, 170));
     ASSERT_EQ(Lines().size(), 34u);
     EXPECT_EQ(Lines()[0], "Load link.htm");
     EXPECT_EQ(Lines()[1], "");
@@ -75,10 +77,10 @@ TEST_F(MainWindowTest, MenusHoldTheirItemsAndShortcuts) {
     EXPECT_EQ(texts(A().PopupMenu1),
               QStringList({"Add action\tIns", "Edit action\tCtrl+Ins", "Delete action\tDel", "-",
                            "Load from file\tCtrl+O", "Add from file\tCtrl+A",
-                           "Save to file\tCtrl+S", "-", "Run\tF9", "Pause", "Stop"}));
+                           "Save to file\tCtrl+S", "-", "Run\tF9", "Pause\tCtrl+P", "Stop"}));
     QStringList bar;
     for (QAction* a : A().MainMenu1->actions()) bar << a->text();
-    EXPECT_EQ(bar, QStringList({"&File", "Run", "Help"}));
+    EXPECT_EQ(bar, QStringList({"&File", "&Run", "&Help"}));
 
     A().Stepovererrors1->trigger();
     A().Repeat1->trigger();
@@ -429,6 +431,40 @@ TEST_F(MainWindowTest, NewScenarioKeepsTheListWhenTheAskedForSaveDoesNotHappen) 
     EXPECT_EQ(ReadBytes("file.sf").count('\n'), 34);
 }
 
+// Open replaces the scenario, so a modified one is offered a save first, as
+// New scenario does; a save that does not happen keeps the list.
+TEST_F(MainWindowTest, OpenAsksToSaveAModifiedScenario) {
+    WriteBytes("other.sf", "Stop\n");
+    struct Case {
+        const char* name;
+        bool modified;
+        QString answer;                  // empty: no question expected
+        std::deque<QString> dialogs;     // save dialog (after Yes), then open dialog
+        size_t lines;                    // what the list then holds
+    };
+    const Case cases[] = {
+        {"unmodified", false, "", {TempPath("other.sf")}, 1},
+        {"No", true, "&No", {TempPath("other.sf")}, 1},
+        {"Yes, saved", true, "&Yes", {TempPath("saved.sf"), TempPath("other.sf")}, 1},
+        {"Yes, save cancelled", true, "&Yes", {""}, 35},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        window->ListBox1->Model().SetLines(SampleScenario());
+        window->AppendLine("Click ");
+        c.modified ? window->MarkModified() : window->MarkUnmodified();
+        boxes.seen.clear();
+        if (!c.answer.isEmpty()) boxes.Queue({c.answer});
+        dialogs.answers = c.dialogs;
+        A().Loadfromfile1->trigger();
+        EXPECT_EQ(Lines().size(), c.lines);
+        EXPECT_TRUE(dialogs.answers.empty());
+        ASSERT_EQ(boxes.seen.size(), c.answer.isEmpty() ? 0u : 1u);
+        if (!c.answer.isEmpty()) EXPECT_EQ(boxes.seen[0].text, "Save changings?");
+    }
+    EXPECT_EQ(ReadBytes("saved.sf").count('\n'), 35);
+}
+
 TEST_F(MainWindowTest, ModifiedFlagFollowsEditsSavesAndLoads) {
     EXPECT_FALSE(window->IsModified());
     dialogs.answers = {TempPath("x.sf")};
@@ -444,6 +480,7 @@ TEST_F(MainWindowTest, ModifiedFlagFollowsEditsSavesAndLoads) {
     EXPECT_EQ(Lines().size(), 68u);
     EXPECT_TRUE(window->IsModified());
     dialogs.answers = {TempPath("x.sf")};
+    boxes.Queue({"&No"});  // Open first offers to save the modified scenario
     A().Openfile1->trigger();  // File "Open" performs "Load from file"
     EXPECT_EQ(Lines().size(), 34u);
     EXPECT_EQ(Lines()[0], "Click ");
@@ -564,6 +601,40 @@ TEST_F(MainWindowTest, CursorPanelTextIsWrittenOnlyWhenChanged) {
     window->StatusPanel0->setText("marker");
     window->SetCursorPanelText(" Cursor position: 1,2");
     EXPECT_EQ(window->StatusPanel0->text(), "marker");
+}
+
+// Where the desktop does not tell the pointer's position the number is the
+// point playback set: the panel says so, in its text where there is room and
+// in its hint where only the number fits. A live position keeps its caption.
+TEST_F(MainWindowTest, CursorPanelMarksAPositionThatIsNotLive) {
+    struct LastSetSink : RecordingSink {
+        bool CursorPosLive() override { return false; }
+    } lastSet;
+    MainWindow notLive(lastSet, {}, &dialogs);
+    notLive.show();
+    struct Case {
+        MainWindow* window;
+        int width;
+        const char* text;
+        const char* hint;  // "" for none
+    };
+    const Case cases[] = {
+        {window.get(), 600, " Cursor position: -1234,-1001", ""},
+        {window.get(), 184, " -1234,-1001", "Cursor position: -1234,-1001"},
+        {&notLive, 600, " Cursor set to: -1234,-1001", ""},
+        {&notLive, 184, " -1234,-1001", "last set -1234,-1001 by playback"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.window == &notLive ? "not live " : "live ") +
+                     std::to_string(c.width));
+        c.window->resize(c.width, 300);
+        c.window->SetCursorPanelText(QStringLiteral(" Cursor position: -1234,-1001"));
+        QApplication::sendPostedEvents();
+        QApplication::processEvents();
+        EXPECT_EQ(c.window->StatusPanel0->text(), c.text);
+        EXPECT_TRUE(c.window->StatusPanel0->toolTip().contains(QLatin1String(c.hint)))
+            << c.window->StatusPanel0->toolTip().toStdString();
+    }
 }
 
 TEST_F(MainWindowTest, EditorHostEditsTheList) {

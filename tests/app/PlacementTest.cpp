@@ -47,11 +47,12 @@ TEST_F(PlacementTest, NoKeyRestoresNothingAndCloseCreatesAllFourValues) {
     window->move(30, 40);
     window->resize(200, 250);
     window->show();
+    const QSize outer = window->frameGeometry().size();  // the size with the frame
     EXPECT_TRUE(window->close());
     EXPECT_EQ(GetInt("top"), window->pos().y());
     EXPECT_EQ(GetInt("left"), window->pos().x());
-    EXPECT_EQ(GetInt("height"), 250);
-    EXPECT_EQ(GetInt("width"), 200);
+    EXPECT_EQ(GetInt("height"), outer.height());
+    EXPECT_EQ(GetInt("width"), outer.width());
 }
 
 TEST_F(PlacementTest, OnlyIntegerValuesApplyAndMinimumSizeHolds) {
@@ -63,7 +64,7 @@ TEST_F(PlacementTest, OnlyIntegerValuesApplyAndMinimumSizeHolds) {
     PutInt("width", 50);    // below the minimum of 184
     window->RestorePlacement();
     EXPECT_EQ(window->pos(), QPoint(60, 20));
-    EXPECT_EQ(window->size(), QSize(184, 170));
+    EXPECT_EQ(window->frameGeometry().size(), QSize(184, 170));
 }
 
 TEST_F(PlacementTest, OnlyWidthPresentChangesOnlyTheWidth) {
@@ -72,12 +73,14 @@ TEST_F(PlacementTest, OnlyWidthPresentChangesOnlyTheWidth) {
     PutInt("width", 260);
     window->RestorePlacement();
     EXPECT_EQ(window->pos(), QPoint(10, 20));
-    EXPECT_EQ(window->size(), QSize(260, 300));
+    EXPECT_EQ(window->frameGeometry().width(), 260);
+    EXPECT_EQ(window->height(), 300);
     for (auto [type, name] : {std::pair{2u, "top"}, {3u, "left"}, {11u, "height"}})
         Put(name, type, std::string(4, '\1'));
     window->RestorePlacement();
     EXPECT_EQ(window->pos(), QPoint(10, 20));
-    EXPECT_EQ(window->size(), QSize(260, 300));
+    EXPECT_EQ(window->frameGeometry().width(), 260);
+    EXPECT_EQ(window->height(), 300);
 }
 
 TEST_F(PlacementTest, OffScreenPositionIsNotAppliedButTheSizeIs) {
@@ -88,7 +91,7 @@ TEST_F(PlacementTest, OffScreenPositionIsNotAppliedButTheSizeIs) {
     PutInt("width", 230);
     window->RestorePlacement();
     EXPECT_EQ(window->pos(), QPoint(10, 20));
-    EXPECT_EQ(window->size(), QSize(230, 220));
+    EXPECT_EQ(window->frameGeometry().size(), QSize(230, 220));
     // Partly on screen is reachable: applied.
     PutInt("left", -100);
     window->RestorePlacement();

@@ -35,4 +35,12 @@ if(desktop_is_x11)
   target_include_directories(tess_frame_test PRIVATE ${PROJECT_SOURCE_DIR}/tests/platform/x11)
   target_compile_definitions(tess_frame_test PRIVATE TESSALINE_PROGRAM="$<TARGET_FILE:tessaline>")
   add_dependencies(tess_frame_test tessaline)
+  tess_add_test(tess_managed_window_test
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/ManagedWindowTest.cpp
+            ${PROJECT_SOURCE_DIR}/tests/platform/x11/XTestServer.cpp
+    LIBS tess_app tess_editor tess_about tess_platform tess_desktop Qt6::Test)
+  target_include_directories(tess_managed_window_test PRIVATE ${PROJECT_SOURCE_DIR}/tests/platform/x11)
+  target_compile_definitions(tess_managed_window_test PRIVATE
+    TESSALINE_PROGRAM="$<TARGET_FILE:tessaline>")
+  add_dependencies(tess_managed_window_test tessaline)
 endif()

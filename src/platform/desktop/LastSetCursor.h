@@ -21,6 +21,7 @@ public:
     }
     ScreenPoint GetCursorPos() override { return last_.value_or(ScreenPoint{}); }
     bool CursorPosKnown() override { return last_.has_value(); }
+    bool CursorPosLive() override { return false; }
     void mouse_event(uint32_t flags, int32_t dx, int32_t dy, uint32_t data, uintptr_t extra) override {
         inner_->mouse_event(flags, dx, dy, data, extra);
     }

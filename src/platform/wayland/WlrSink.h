@@ -39,6 +39,7 @@ public:
     // last point this sink moved it to.
     ScreenPoint GetCursorPos() override { return lastPoint_.value_or(ScreenPoint{}); }
     bool CursorPosKnown() override { return lastPoint_.has_value(); }
+    bool CursorPosLive() override { return false; }
     void mouse_event(uint32_t flags, int32_t dx, int32_t dy, uint32_t data,
                      uintptr_t extraInfo) override;
     void keybd_event(uint8_t vk, uint8_t scan, uint32_t flags, uintptr_t extraInfo) override;
