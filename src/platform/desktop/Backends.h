@@ -23,4 +23,9 @@ struct WaylandOpening {
 // The compositor named by WAYLAND_DISPLAY.
 WaylandOpening OpenWayland();
 
+// Whether GNOME's compositor offers its remote desktop on the session bus.
+bool GnomeOnSessionBus();
+// A remote-desktop session of GNOME's compositor.
+WaylandOpening OpenGnome();
+
 }  // namespace tess::desktop
