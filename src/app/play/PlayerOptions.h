@@ -22,7 +22,7 @@ struct PlayerOptions {
 
 inline constexpr const char* kPlayerUsage =
     "usage: tessaline-play [--dry-run] [--repeat] [--halt-on-error] [--start N] "
-    "[--max-ticks N] [--clock HH:MM:SS.mmm] [--desktop auto|x11|wayland] FILE";
+    "[--max-ticks N] [--clock HH:MM:SS.mmm] [--desktop auto|x11|wayland|gnome] FILE";
 
 // Fills `options` from the arguments; on bad usage returns false with a
 // one-line reason in `error`.
