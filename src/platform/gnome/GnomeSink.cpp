@@ -15,6 +15,7 @@ namespace {
 
 constexpr uint32_t kButtonCodes[] = {BTN_LEFT, BTN_RIGHT};
 constexpr uint8_t kVkControl = 17;
+constexpr uint8_t kVkCapital = 20;
 
 void AppendUtf8(std::string& out, char32_t ch) {
     if (ch < 0x80) {
@@ -87,6 +88,7 @@ bool GnomeSink::Start(std::string& error) {
         return false;
     }
     keys_ = xkb::KeymapIndex(keymap_, 0);
+    capsOn_ = session_->capsLock();
     session_->SetPasteKeys([this] { PressPaste(); });
     clipboard_.Enable();
     return true;
@@ -124,12 +126,39 @@ void GnomeSink::mouse_event(uint32_t flags, int32_t, int32_t, uint32_t, uintptr_
 
 void GnomeSink::keybd_event(uint8_t vk, uint8_t, uint32_t flags, uintptr_t) {
     PasteGathered();
+    if (vk == kVkCapital) {
+        ResumeCapsLock();  // the scenario's own Caps Lock toggles the user's state
+        const xkb_keycode_t caps = keys_.KeycodeForVirtualKey(kVkCapital);
+        if (caps && !(flags & KEYEVENTF_KEYUP) && !presses_.IsDown(caps)) capsOn_ = !capsOn_;
+    } else {
+        SuspendCapsLock();
+    }
     presses_.KeyEvent(vk, flags & KEYEVENTF_KEYUP);
+}
+
+void GnomeSink::TapCapsLock() {
+    const xkb_keycode_t caps = keys_.KeycodeForVirtualKey(kVkCapital);
+    if (!caps || presses_.IsDown(caps)) return;
+    session_->Key(caps - 8, true);
+    session_->Key(caps - 8, false);
+}
+
+void GnomeSink::SuspendCapsLock() {
+    if (capsSuspended_ || !capsOn_) return;
+    TapCapsLock();
+    capsSuspended_ = true;
+}
+
+void GnomeSink::ResumeCapsLock() {
+    if (!capsSuspended_) return;
+    TapCapsLock();
+    capsSuspended_ = false;
 }
 
 void GnomeSink::SendUnicodeChar(char32_t ch) {
     if (presses_.CanTypeChar(ch)) {
         PasteGathered();
+        SuspendCapsLock();
         presses_.TypeChar(ch);
         return;
     }
@@ -164,6 +193,7 @@ void GnomeSink::PressPaste() {
 
 void GnomeSink::Flush() {
     PasteGathered();
+    ResumeCapsLock();
     session_->Sync();
 }
 
@@ -174,6 +204,7 @@ void GnomeSink::ReleaseAll() {
         if (buttonsDown_[b]) session_->Button(kButtonCodes[b], false);
     }
     buttonsDown_.reset();
+    ResumeCapsLock();
     session_->Sync();
 }
 

@@ -54,6 +54,9 @@ private:
     bool Start(std::string& error);
     void PasteGathered();
     void PressPaste();
+    void SuspendCapsLock();
+    void ResumeCapsLock();
+    void TapCapsLock();
 
     std::unique_ptr<RemoteDesktop> session_;
     xkb_context* context_ = nullptr;
@@ -63,6 +66,12 @@ private:
     ClipboardRoute clipboard_;
     std::string gathered_;  // characters to paste (UTF-8)
     bool toldOfClipboard_ = false;
+    // Caps Lock is on and was turned off for this tick's keys, so that
+    // they type what the scenario says; back on at the end of the tick.
+    bool capsSuspended_ = false;
+    // Caps Lock as the user has it: read at open (GNOME's own state lags
+    // behind the keys), then toggled by the scenario's Caps Lock presses.
+    bool capsOn_ = false;
     std::optional<ScreenPoint> lastPoint_;
     std::bitset<2> buttonsDown_;  // left, right
 };

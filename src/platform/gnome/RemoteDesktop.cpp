@@ -28,6 +28,7 @@ constexpr const char* kDcPath = "/org/gnome/Mutter/DisplayConfig";
 // sd-bus's own 25 s would freeze playback.
 constexpr uint64_t kCallTimeoutUs = 2'000'000;
 constexpr uint32_t kKeyLeftCtrl = 29, kKeyV = 47;
+constexpr int kAttempts = 100;  // calls interrupted by signals
 
 struct Error {
     sd_bus_error e = SD_BUS_ERROR_NULL;
@@ -314,14 +315,25 @@ void RemoteDesktop::Check(int r, const sd_bus_error& error, const char* what) {
 }
 
 void RemoteDesktop::Call(const char* member, const char* signature, ...) {
-    Message call;
-    Error error;
-    sd_bus_message_new_method_call(bus_, &call.m, kRemoteDesktopName, session_.c_str(), kRdSession, member);
     va_list args;
     va_start(args, signature);
-    sd_bus_message_appendv(call.m, signature, args);
+    int r = 0;
+    Error error;
+    // A signal the program handles (a stop) interrupts the wait for the
+    // reply; the call is made again, as a new message.
+    for (int attempt = 0; attempt < kAttempts; ++attempt) {
+        Message call;
+        sd_bus_error_free(&error.e);
+        sd_bus_message_new_method_call(bus_, &call.m, kRemoteDesktopName, session_.c_str(), kRdSession, member);
+        va_list copy;
+        va_copy(copy, args);
+        sd_bus_message_appendv(call.m, signature, copy);
+        va_end(copy);
+        r = sd_bus_call(bus_, call.m, 0, &error.e, nullptr);
+        if (r != -EINTR) break;
+    }
     va_end(args);
-    Check(sd_bus_call(bus_, call.m, 0, &error.e, nullptr), error.e, member);
+    Check(r, error.e, member);
     Process();
 }
 
@@ -365,10 +377,14 @@ void RemoteDesktop::Sync() {
     // Calls are handled in order: the answer to this one comes after
     // every key sent before it. It brings the lock keys' state along.
     Error error;
-    int caps = 0;
-    Check(sd_bus_get_property_trivial(bus_, kRemoteDesktopName, session_.c_str(), kRdSession, "CapsLockState",
-                                      &error.e, 'b', &caps),
-          error.e, "CapsLockState");
+    int caps = 0, r = 0;
+    for (int attempt = 0; attempt < kAttempts; ++attempt) {
+        sd_bus_error_free(&error.e);
+        r = sd_bus_get_property_trivial(bus_, kRemoteDesktopName, session_.c_str(), kRdSession, "CapsLockState",
+                                        &error.e, 'b', &caps);
+        if (r != -EINTR) break;
+    }
+    Check(r, error.e, "CapsLockState");
     capsLock_ = caps;
     Process();
 }

@@ -51,7 +51,8 @@ public:
     void Key(uint32_t code, bool press);
     // Waits until mutter handled everything sent, and handles its signals.
     void Sync();
-    // Caps Lock as mutter's keyboard state has it (as of the last Sync).
+    // Caps Lock as mutter's keyboard state has it (as of the last Sync; it
+    // follows key events with a delay).
     bool capsLock() const { return capsLock_; }
 
     // ClipboardChannel

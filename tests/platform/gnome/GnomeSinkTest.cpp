@@ -103,7 +103,8 @@ TEST_F(GnomeSinkTest, PointsOnBothMonitorsClampedPointsAndButtons) {
     for (const auto& p : points) {
         sink->SetCursorPos(p.x, p.y);
         sink->Flush();
-        EXPECT_TRUE(observer.WaitFor([&](const std::string& l) { return l == p.seen; })) << p.seen;
+        EXPECT_TRUE(observer.WaitFor([&](const std::string& l) { return l == p.seen; }))
+            << p.seen << "; seen: " << observer.Last("motion ");
         EXPECT_EQ(sink->GetCursorPos(), (ScreenPoint{p.x, p.y}));
     }
     EXPECT_TRUE(sink->CursorPosKnown());
@@ -140,6 +141,19 @@ TEST_F(GnomeSinkTest, TextOnTheLayoutsOwnKeysWithShiftAndAltGr) {
         sink->keybd_event('Z', 0, KEYEVENTF_KEYUP, 0);
         sink->Flush();
         EXPECT_EQ(observer.WaitForText(l.text + "z"), l.text + "z");
+        // With the user's Caps Lock on, text still arrives as written, and
+        // Caps Lock is on again after it.
+        for (uint32_t flags : {0u, unsigned(KEYEVENTF_KEYUP)}) sink->keybd_event(20, 0, flags, 0);
+        sink->Flush();
+        Type(*sink, "aB1");
+        sink->keybd_event('Q', 0, 0, 0);
+        sink->keybd_event('Q', 0, KEYEVENTF_KEYUP, 0);
+        sink->Flush();
+        Type(*sink, "q");
+        EXPECT_EQ(observer.WaitForText(l.text + "zaB1qq"), l.text + "zaB1qq");
+        EXPECT_TRUE(observer.WaitFor([](const std::string& m) { return m.rfind("mods 0 0 2 ", 0) == 0; }));
+        for (uint32_t flags : {0u, unsigned(KEYEVENTF_KEYUP)}) sink->keybd_event(20, 0, flags, 0);
+        sink->Flush();
     }
 }
 

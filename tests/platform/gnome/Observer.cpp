@@ -281,7 +281,22 @@ bool Map(Output& o) {
     xdg_toplevel_set_title(o.toplevel, "observer");
     xdg_toplevel_set_fullscreen(o.toplevel, o.output);
     wl_surface_commit(o.surface);
-    while (!o.configured) {
+    // Ready once it covers its monitor: a first configure may come before
+    // the fullscreen one.
+    while (!o.configured || o.width != o.w || o.height != o.h) {
+        if (wl_display_dispatch(g.display) < 0) return false;
+    }
+    // And once the compositor drew it there: the fullscreen window is put
+    // in place only with a frame.
+    static const wl_callback_listener kFrame = {
+        [](void* data, wl_callback* callback, uint32_t) {
+            *static_cast<bool*>(data) = true;
+            wl_callback_destroy(callback);
+        }};
+    bool drawn = false;
+    wl_callback_add_listener(wl_surface_frame(o.surface), &kFrame, &drawn);
+    Draw(o);
+    while (!drawn) {
         if (wl_display_dispatch(g.display) < 0) return false;
     }
     return wl_display_roundtrip(g.display) >= 0;
