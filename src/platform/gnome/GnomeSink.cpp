@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <thread>
 
+#include "platform/gnome/InputSources.h"
 #include "platform/wayland/Globals.h"
 #include "platform/xdg/ShellOpen.h"
 
@@ -87,7 +88,12 @@ bool GnomeSink::Start(std::string& error) {
         error = "the keyboard layout of GNOME's compositor could not be compiled";
         return false;
     }
-    keys_ = xkb::KeymapIndex(keymap_, 0);
+    // GNOME Shell's keymap carries every keyboard layout of the input
+    // sources; the shell's settings name the one in force.
+    xkb_layout_index_t layout = 0;
+    if (xkb_keymap_num_layouts(keymap_) > 1) layout = CurrentLayoutOfTheShell();
+    if (layout >= xkb_keymap_num_layouts(keymap_)) layout = 0;
+    keys_ = xkb::KeymapIndex(keymap_, layout);
     capsOn_ = session_->capsLock();
     session_->SetPasteKeys([this] { PressPaste(); });
     clipboard_.Enable();
