@@ -30,8 +30,11 @@ ClipboardRoute::Saved ClipboardRoute::SaveUsers() {
     std::vector<std::string> types = channel_.OfferedTypes();
     // The desktop names the types only when the owner changes: text at least.
     if (types.empty()) types = {kTextTypes.front()};
+    // An owner that is slow to give its content holds up the paste for 2 s
+    // at most, whatever the number of its types.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
     for (const std::string& type : types) {
-        if (saved.types.size() >= kMaxTypes) break;
+        if (saved.types.size() >= kMaxTypes || std::chrono::steady_clock::now() > deadline) break;
         std::optional<std::string> content = channel_.Read(type);
             if (!content || bytes + content->size() > kMaxBytes) continue;
         bytes += content->size();

@@ -225,6 +225,7 @@ bool RemoteDesktop::ReadMonitors(std::string& error) {
         std::vector<Monitor> streamed;
         streams_.clear();
         for (Monitor& mon : monitors) {
+            if (mon.width <= 0 || mon.height <= 0) continue;
             for (const auto& [connector, stream] : recorded_) {
                 if (connector != mon.connector) continue;
                 streamed.push_back(mon);
