@@ -59,7 +59,7 @@ constexpr const char* kBusConfig = R"(<!DOCTYPE busconfig PUBLIC "-//freedesktop
 // Runs inside dbus-run-session. Every process it starts leaves its pid in
 // a file, so that the harness ends each by its pid.
 constexpr const char* kSession = R"(#!/bin/sh
-D="$1"; LOCALE="$2"; LAYOUT="$3"
+D="$1"; LOCALE="$2"; LAYOUT="$3"; OWNER="$4"
 export DBUS_SYSTEM_BUS_ADDRESS="$DBUS_SESSION_BUS_ADDRESS"
 "$LOCALE" "$LAYOUT" > "$D/locale.log" 2>&1 & echo $! > "$D/locale.pid"
 pipewire > "$D/pipewire.log" 2>&1 & echo $! > "$D/pipewire.pid"
@@ -69,7 +69,10 @@ mutter --headless --wayland --no-x11 --wayland-display wayland-gnome \
   --virtual-monitor 1280x800 --virtual-monitor 1024x768 > "$D/mutter.log" 2>&1 &
 echo $! > "$D/mutter.pid"
 echo "$DBUS_SESSION_BUS_ADDRESS" > "$D/bus.new" && mv "$D/bus.new" "$D/bus"
+# A test program that ends without its destructors takes the desktop along.
+( while [ -d "/proc/$OWNER" ]; do sleep 1; done; kill -9 $(cat "$D/mutter.pid") ) 2>/dev/null &
 wait $(cat "$D/mutter.pid")
+kill -9 $(cat "$D/wireplumber.pid") $(cat "$D/pipewire.pid") $(cat "$D/locale.pid") 2>/dev/null
 )";
 
 }  // namespace
@@ -93,7 +96,8 @@ Mutter::Mutter(const std::string& layout) {
     chmod(dir_.c_str(), 0755);
     chmod(run.c_str(), 0700);
     std::vector<std::string> argv = {"dbus-run-session", "--config-file=" + dir_ + "/bus.conf", "--",
-                                     dir_ + "/session.sh", dir_, TESS_FAKE_LOCALE_PATH, layout};
+                                     dir_ + "/session.sh", dir_, TESS_FAKE_LOCALE_PATH, layout,
+                                     std::to_string(getpid())};
     if (root) argv.insert(argv.begin(), {"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"});
     session_ = Spawn(argv, {"HOME=" + home, "XDG_CONFIG_HOME=" + home + "/.config", "XDG_RUNTIME_DIR=" + run,
                             "WAYLAND_DISPLAY=", "DISPLAY=", "DBUS_SESSION_BUS_ADDRESS="});
