@@ -94,7 +94,6 @@ bool GnomeSink::Start(std::string& error) {
     if (xkb_keymap_num_layouts(keymap_) > 1) layout = CurrentLayoutOfTheShell();
     if (layout >= xkb_keymap_num_layouts(keymap_)) layout = 0;
     keys_ = xkb::KeymapIndex(keymap_, layout);
-    capsOn_ = session_->capsLock();
     session_->SetPasteKeys([this] { PressPaste(); });
     clipboard_.Enable();
     return true;
@@ -135,7 +134,11 @@ void GnomeSink::keybd_event(uint8_t vk, uint8_t, uint32_t flags, uintptr_t) {
     if (vk == kVkCapital) {
         ResumeCapsLock();  // the scenario's own Caps Lock toggles the user's state
         const xkb_keycode_t caps = keys_.KeycodeForVirtualKey(kVkCapital);
-        if (caps && !(flags & KEYEVENTF_KEYUP) && !presses_.IsDown(caps)) capsOn_ = !capsOn_;
+        if (caps && !(flags & KEYEVENTF_KEYUP) && !presses_.IsDown(caps)) {
+            ReadCapsLock();
+            capsOn_ = !capsOn_;
+            lastCapsPress_ = std::chrono::steady_clock::now();
+        }
     } else {
         SuspendCapsLock();
     }
@@ -147,10 +150,21 @@ void GnomeSink::TapCapsLock() {
     if (!caps || presses_.IsDown(caps)) return;
     session_->Key(caps - 8, true);
     session_->Key(caps - 8, false);
+    lastCapsPress_ = std::chrono::steady_clock::now();
+}
+
+void GnomeSink::ReadCapsLock() {
+    using namespace std::chrono_literals;
+    if (capsReadThisTick_ || std::chrono::steady_clock::now() - lastCapsPress_ < 500ms) return;
+    capsReadThisTick_ = true;
+    session_->Sync();
+    capsOn_ = session_->capsLock();
 }
 
 void GnomeSink::SuspendCapsLock() {
-    if (capsSuspended_ || !capsOn_) return;
+    if (capsSuspended_) return;
+    ReadCapsLock();
+    if (!capsOn_) return;
     TapCapsLock();
     capsSuspended_ = true;
 }
@@ -201,6 +215,7 @@ void GnomeSink::Flush() {
     PasteGathered();
     ResumeCapsLock();
     session_->Sync();
+    capsReadThisTick_ = false;
 }
 
 void GnomeSink::ReleaseAll() {

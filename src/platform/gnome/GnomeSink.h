@@ -8,6 +8,7 @@
 #include <xkbcommon/xkbcommon.h>
 
 #include <bitset>
+#include <chrono>
 #include <memory>
 #include <optional>
 #include <string>
@@ -54,6 +55,7 @@ private:
     bool Start(std::string& error);
     void PasteGathered();
     void PressPaste();
+    void ReadCapsLock();
     void SuspendCapsLock();
     void ResumeCapsLock();
     void TapCapsLock();
@@ -69,9 +71,12 @@ private:
     // Caps Lock is on and was turned off for this tick's keys, so that
     // they type what the scenario says; back on at the end of the tick.
     bool capsSuspended_ = false;
-    // Caps Lock as the user has it: read at open (GNOME's own state lags
-    // behind the keys), then toggled by the scenario's Caps Lock presses.
+    // Caps Lock as the user has it. GNOME's own state lags behind the keys:
+    // it is read once per tick when no Caps Lock was sent for a while, and
+    // otherwise follows the Caps Lock presses sent.
     bool capsOn_ = false;
+    bool capsReadThisTick_ = false;
+    std::chrono::steady_clock::time_point lastCapsPress_{};
     std::optional<ScreenPoint> lastPoint_;
     std::bitset<2> buttonsDown_;  // left, right
 };
