@@ -92,7 +92,7 @@ bool HasDisplay() {
     return false;
 }
 
-// "--desktop auto|x11|wayland" (or "--desktop=..."), taken out of the
+// "--desktop auto|x11|wayland|gnome" (or "--desktop=..."), taken out of the
 // arguments before Qt reads them; Auto when absent, nothing when invalid.
 std::optional<tess::DesktopChoice> TakeDesktopOption(int& argc, char** argv) {
     std::optional<tess::DesktopChoice> choice = tess::DesktopChoice::Auto;
@@ -149,7 +149,7 @@ int main(int argc, char** argv) {
     }
     std::optional<tess::DesktopChoice> choice = TakeDesktopOption(argc, argv);
     if (!choice) {
-        std::fprintf(stderr, "tessaline: --desktop needs auto, x11 or wayland\n");
+        std::fprintf(stderr, "tessaline: --desktop needs auto, x11, wayland or gnome\n");
         return 2;
     }
     InstallEndSignals();

@@ -15,13 +15,15 @@ enum class DesktopChoice {
     Auto,     // Wayland when the compositor offers a way in, else X11
     X11,      // the X server named by DISPLAY (XWayland, on a Wayland desktop)
     Wayland,  // the compositor named by WAYLAND_DISPLAY
+    Gnome,    // GNOME's compositor, through its remote desktop on the session bus
 };
 
-// "auto", "x11" or "wayland"; nothing for any other text.
+// "auto", "x11", "wayland" or "gnome"; nothing for any other text.
 inline std::optional<DesktopChoice> ParseDesktopChoice(std::string_view text) {
     if (text == "auto") return DesktopChoice::Auto;
     if (text == "x11") return DesktopChoice::X11;
     if (text == "wayland") return DesktopChoice::Wayland;
+    if (text == "gnome") return DesktopChoice::Gnome;
     return std::nullopt;
 }
 

@@ -115,7 +115,7 @@ bool ParsePlayerOptions(int argc, const char* const* argv, PlayerOptions& option
             if (!takeValue()) return false;
             const auto choice = ParseDesktopChoice(value);
             if (!choice) {
-                error = "--desktop needs auto, x11 or wayland, not \"" + value + "\"";
+                error = "--desktop needs auto, x11, wayland or gnome, not \"" + value + "\"";
                 return false;
             }
             options.desktop = *choice;

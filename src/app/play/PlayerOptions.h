@@ -24,14 +24,14 @@ struct PlayerOptions {
 
 inline constexpr const char* kPlayerUsage =
     "usage: tessaline-play [--dry-run] [--repeat] [--halt-on-error] [--start N] "
-    "[--max-ticks N] [--clock HH:MM:SS.mmm] [--desktop auto|x11|wayland] FILE, "
-    "or tessaline-play --release-all [--desktop auto|x11|wayland]";
+    "[--max-ticks N] [--clock HH:MM:SS.mmm] [--desktop auto|x11|wayland|gnome] FILE, "
+    "or tessaline-play --release-all [--desktop auto|x11|wayland|gnome]";
 
 // What --help prints: the usage line, then each option.
 inline constexpr const char* kPlayerHelp =
     "usage: tessaline-play [--dry-run] [--repeat] [--halt-on-error] [--start N] "
-    "[--max-ticks N] [--clock HH:MM:SS.mmm] [--desktop auto|x11|wayland] FILE\n"
-    "       tessaline-play --release-all [--desktop auto|x11|wayland]\n"
+    "[--max-ticks N] [--clock HH:MM:SS.mmm] [--desktop auto|x11|wayland|gnome] FILE\n"
+    "       tessaline-play --release-all [--desktop auto|x11|wayland|gnome]\n"
     "Plays the scenario FILE on the desktop without the window.\n"
     "\n"
     "  --dry-run              send nothing; print each input and engine event instead\n"
@@ -40,7 +40,7 @@ inline constexpr const char* kPlayerHelp =
     "  --start N              start at line N (counted from 1)\n"
     "  --max-ticks N          stop after N ticks\n"
     "  --clock HH:MM:SS.mmm   draw range values as at this UTC time, every time\n"
-    "  --desktop auto|x11|wayland\n"
+    "  --desktop auto|x11|wayland|gnome\n"
     "                         where input goes (auto: Wayland when offered, else X11)\n"
     "  --release-all          play nothing: release every mouse button and modifier\n"
     "                         (the way out after a player was killed)\n"

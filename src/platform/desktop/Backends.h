@@ -39,4 +39,9 @@ StopKeyOpening OpenX11StopKey(InputSink& sink, std::string& error);
 // Pause and Ctrl+Alt+Q as KDE global shortcuts.
 StopKeyOpening OpenKdeStopKey(std::string& error);
 
+// Whether GNOME's compositor offers its remote desktop on the session bus.
+bool GnomeOnSessionBus();
+// A remote-desktop session of GNOME's compositor.
+WaylandOpening OpenGnome();
+
 }  // namespace tess::desktop

@@ -1,5 +1,6 @@
-// Choosing the desktop at start: Wayland when the compositor lets input in,
-// X11 otherwise, and one line naming everything tried when neither works.
+// Choosing the desktop at start: GNOME's remote desktop on GNOME, Wayland
+// when the compositor lets input in, X11 otherwise, and one line naming
+// everything tried when none works.
 #include <cstdlib>
 
 #include "platform/DesktopSink.h"
@@ -25,7 +26,25 @@ DesktopSink CreateDesktopSink(DesktopChoice choice) {
     DesktopSink result;
     std::string tried;
     bool waylandSession = IsSet("WAYLAND_DISPLAY");
-    if (choice != DesktopChoice::X11) {
+    // GNOME's compositor offers no Wayland interface for input: its own
+    // remote desktop on the session bus is the way in.
+    std::string gnomeFailed;
+    if (choice == DesktopChoice::Gnome || (choice == DesktopChoice::Auto && waylandSession &&
+                                           desktop::GnomeOnSessionBus())) {
+        desktop::WaylandOpening gnome = desktop::OpenGnome();
+        if (gnome.sink) {
+            result.sink = std::move(gnome.sink);
+            result.notice = std::move(gnome.notice);
+            return result;
+        }
+        if (choice == DesktopChoice::Gnome) {
+            result.error = "GNOME: " + gnome.error;
+            return result;
+        }
+        gnomeFailed = "GNOME: " + gnome.error;
+        tried = gnomeFailed + "; ";
+    }
+    if (choice != DesktopChoice::X11 && gnomeFailed.empty()) {
         desktop::WaylandOpening wayland = desktop::OpenWayland();
         if (wayland.sink) {
             result.sink = std::move(wayland.sink);
@@ -44,7 +63,7 @@ DesktopSink CreateDesktopSink(DesktopChoice choice) {
     if (!result.sink) {
         result.error = tried + "X11: " + error;
     } else if (waylandSession) {
-        result.notice = kXWaylandOnly;
+        result.notice = gnomeFailed.empty() ? kXWaylandOnly : gnomeFailed + "; " + kXWaylandOnly;
         result.sink = std::make_unique<desktop::LastSetCursor>(std::move(result.sink));
     }
     return result;

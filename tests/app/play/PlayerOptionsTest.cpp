@@ -56,7 +56,7 @@ TEST(PlayerOptions, RejectsBadUsage) {
         {"--clock", "1:00:00.000", "a.sf"},
         {"--clock", "01:00:00", "a.sf"},
         {"--dry-run=yes", "a.sf"},
-        {"--desktop", "gnome", "a.sf"},
+        {"--desktop", "mir", "a.sf"},
         {"--desktop=", "a.sf"},
         {"--desktop"},
     };
