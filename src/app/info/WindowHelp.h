@@ -4,12 +4,12 @@
 namespace tess {
 
 inline constexpr const char* kWindowHelp =
-    "usage: tessaline [--desktop auto|x11|wayland] [Qt options]\n"
+    "usage: tessaline [--desktop auto|x11|wayland|gnome] [Qt options]\n"
     "       tessaline --stop | --pause | --run\n"
     "       tessaline --install-stop-shortcut\n"
     "Opens the window to compose and play scenarios of mouse moves, clicks and keys.\n"
     "\n"
-    "  --desktop auto|x11|wayland\n"
+    "  --desktop auto|x11|wayland|gnome\n"
     "                 where input goes (auto: Wayland when offered, else X11)\n"
     "  --stop, --pause, --run\n"
     "                 act on the running window as its Stop, Pause and Run commands\n"

@@ -58,7 +58,7 @@ std::string SeatKeymap(std::string& error) {
 
 GnomeSink::GnomeSink(std::unique_ptr<RemoteDesktop> session)
     : session_(std::move(session)),
-      presses_(keys_, [this](xkb_keycode_t keycode, bool press) { session_->Key(keycode - 8, press); }),
+      presses_(keys_, [this](xkb_keycode_t keycode, bool press) { SendKey(keycode, press); }),
       clipboard_(*session_) {}
 
 std::unique_ptr<GnomeSink> GnomeSink::Open(std::string& error) {
@@ -143,6 +143,24 @@ void GnomeSink::keybd_event(uint8_t vk, uint8_t, uint32_t flags, uintptr_t) {
         SuspendCapsLock();
     }
     presses_.KeyEvent(vk, flags & KEYEVENTF_KEYUP);
+}
+
+// A press of the scenario's own that a stop key could take for the user's
+// (Pause, or the Q of Ctrl+Alt+Q) goes by with the stop key stepped aside,
+// until GNOME has handled it.
+void GnomeSink::SendKey(xkb_keycode_t keycode, bool press) {
+    xkb_keysym_t keysym = XKB_KEY_NoSymbol;
+    if (press && guard_) {
+        const xkb_keysym_t* syms = nullptr;
+        if (xkb_keymap_key_get_syms_by_level(keymap_, keycode, 0, 0, &syms) > 0) keysym = syms[0];
+    }
+    const bool guarded = press && guard_ && guard_->Guards(keycode, keysym);
+    if (guarded) guard_->BeforeOwnPress(keycode, keysym);
+    session_->Key(keycode - 8, press);
+    if (guarded) {
+        session_->Sync();
+        guard_->AfterOwnPress(keycode, keysym);
+    }
 }
 
 void GnomeSink::TapCapsLock() {

@@ -14,6 +14,7 @@
 #include <string>
 
 #include "platform/InputSink.h"
+#include "platform/OwnKeyGuard.h"
 #include "platform/gnome/ClipboardRoute.h"
 #include "platform/gnome/RemoteDesktop.h"
 #include "platform/xkb/KeyPresses.h"
@@ -21,7 +22,7 @@
 
 namespace tess::gnome {
 
-class GnomeSink : public InputSink {
+class GnomeSink : public InputSink, public GuardedSink {
 public:
     // Opens a session of the compositor on the session bus; nullptr with a
     // one-line reason.
@@ -50,11 +51,14 @@ public:
 
     // Lets go of every key and button this sink holds down.
     void ReleaseAll();
+    // The stop key that must step aside around the scenario's own presses.
+    void SetOwnKeyGuard(OwnKeyGuard* guard) override { guard_ = guard; }
 
 private:
     explicit GnomeSink(std::unique_ptr<RemoteDesktop> session);
     bool Start(std::string& error);
     void PasteGathered();
+    void SendKey(xkb_keycode_t keycode, bool press);
     void PressPaste();
     void ReadCapsLock();
     void SuspendCapsLock();
@@ -68,6 +72,7 @@ private:
     xkb::KeyPresses presses_;
     ClipboardRoute clipboard_;
     std::string gathered_;  // characters to paste (UTF-8)
+    OwnKeyGuard* guard_ = nullptr;
     bool toldOfClipboard_ = false;
     // Caps Lock is on and was turned off for this tick's keys, so that
     // they type what the scenario says; back on at the end of the tick.
