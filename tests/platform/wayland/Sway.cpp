@@ -66,6 +66,23 @@ int WaitForExit(pid_t pid) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
+// Ends a process of the harness: SIGTERM, and SIGKILL when it has not gone
+// within 10 s (a compositor can hang in its own shutdown), so that a test
+// never waits on it for good.
+static void EndProcess(pid_t pid) {
+    if (pid <= 0) return;
+    kill(pid, SIGTERM);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (waitpid(pid, nullptr, WNOHANG) == 0) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            kill(pid, SIGKILL);
+            waitpid(pid, nullptr, 0);
+            return;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+}
+
 Sway::Sway(bool xwayland) {
     char pattern[] = "/tmp/tess-sway-XXXXXX";
     if (!mkdtemp(pattern)) return;
@@ -114,10 +131,7 @@ Sway::Sway(bool xwayland) {
 }
 
 void Sway::Stop() {
-    if (pid_ > 0) {
-        kill(pid_, SIGTERM);
-        WaitForExit(pid_);
-    }
+    EndProcess(pid_);
     pid_ = -1;
 }
 
@@ -140,10 +154,7 @@ Observer::Observer(const std::string& socket, const std::string& layout) {
 }
 
 Observer::~Observer() {
-    if (pid_ > 0) {
-        kill(pid_, SIGTERM);
-        WaitForExit(pid_);
-    }
+    EndProcess(pid_);
     if (out_ >= 0) close(out_);
 }
 
