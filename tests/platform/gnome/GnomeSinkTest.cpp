@@ -197,6 +197,11 @@ TEST_F(GnomeSinkTest, CharactersNoKeyGivesArePastedInPlaceAndTheClipboardIsPutBa
 }
 
 #ifdef TESS_PLAY_PATH
+// Plain mutter has no XWayland here, so no key can stop playback: the
+// player says so once, at Run.
+constexpr const char* kNoStopKey =
+    "tessaline-play: no key stops playback on this desktop: bind `tessaline --stop` to a shortcut of the desktop\n";
+
 TEST_F(GnomeSinkTest, ThePlayerLetsGoOfEverythingWhenTerminated) {
     Observer observer(mutter_->socket(), "us");
     ASSERT_TRUE(observer.ready());
@@ -211,7 +216,7 @@ TEST_F(GnomeSinkTest, ThePlayerLetsGoOfEverythingWhenTerminated) {
     EXPECT_EQ(WaitForExit(player), 128 + SIGTERM);
     EXPECT_TRUE(observer.WaitFor([](const std::string& l) { return l == "button left release"; }));
     EXPECT_TRUE(observer.WaitFor([](const std::string& l) { return l == "release 50"; }));  // Shift_L
-    EXPECT_EQ(ReadAll(log), "");
+    EXPECT_EQ(ReadAll(log), kNoStopKey);
 }
 #endif
 
@@ -241,7 +246,7 @@ TEST_F(GnomeSinkTest, WithoutPipeWireThePlayerSaysSoInOneLine) {
     EXPECT_TRUE(observer.WaitFor([](const std::string& l) { return l == "motion 2 2"; }));
     mutter_->StopPipeWire();
     EXPECT_EQ(WaitForExit(player), 1);
-    EXPECT_EQ(ReadAll(log), "tessaline-play: GNOME's compositor closed the remote-desktop session\n");
+    EXPECT_EQ(ReadAll(log), std::string(kNoStopKey) + "tessaline-play: GNOME's compositor closed the remote-desktop session\n");
 
     const pid_t again = Play("gnome-pw.sf", "CurPos 1,1\n", log);
     EXPECT_EQ(WaitForExit(again), 2);
@@ -260,7 +265,8 @@ TEST_F(GnomeSinkTest, ThePlayerEndsWithOneLineWhenTheCompositorGoes) {
     mutter_->Stop();
     EXPECT_EQ(WaitForExit(player), 1);
     // Gone at once, or hung until it is killed: either way one line.
-    const std::string line = ReadAll(log);
+    std::string line = ReadAll(log);
+    if (line.rfind(kNoStopKey, 0) == 0) line.erase(0, std::string(kNoStopKey).size());
     EXPECT_TRUE(line == "tessaline-play: lost the connection to GNOME's compositor (org.gnome.Mutter.RemoteDesktop)\n" ||
                 line == "tessaline-play: GNOME's compositor closed the remote-desktop session\n" ||
                 line == "tessaline-play: GNOME's compositor did not answer within 2 s\n")
