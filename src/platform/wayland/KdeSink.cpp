@@ -59,6 +59,7 @@ void KdeSink::SetCursorPos(int32_t x, int32_t y) {
 }
 
 void KdeSink::mouse_event(uint32_t flags, int32_t, int32_t, uint32_t, uintptr_t) {
+    presses_.Commit();  // a Ctrl or Alt held for the click is down before it
     static constexpr struct {
         uint32_t flag;
         bool press;
@@ -88,6 +89,7 @@ void KdeSink::SendUnicodeChar(char32_t ch) {
 }
 
 void KdeSink::Flush() {
+    presses_.Commit();
     globals_->Flush();
     globals_->ReadPending();
 }

@@ -97,6 +97,7 @@ ScreenPoint X11Sink::GetCursorPos() {
 }
 
 void X11Sink::mouse_event(uint32_t flags, int32_t, int32_t, uint32_t, uintptr_t) {
+    presses_.Commit();  // a Ctrl or Alt held for the click is down before it
     static constexpr struct {
         uint32_t flag;
         unsigned button;
@@ -189,6 +190,7 @@ void X11Sink::RestoreKeyboardMapping() {
 }
 
 void X11Sink::Flush() {
+    presses_.Commit();
     // Monitors made or removed with `xrandr --setmonitor` send no event:
     // the primary monitor is read again in the next tick.
     originKnown_ = false;

@@ -13,6 +13,8 @@ void KeyPresses::Release(xkb_keycode_t keycode) {
 }
 
 void KeyPresses::ReleaseHeldModifiers() {
+    pending_.reset();
+    pendingOrder_.clear();
     for (size_t kc = 0; kc < down_.size(); ++kc) {
         if (down_[kc] && (ctrlHeld_[kc] || altHeld_[kc])) Release(static_cast<xkb_keycode_t>(kc));
     }
@@ -20,6 +22,8 @@ void KeyPresses::ReleaseHeldModifiers() {
 }
 
 void KeyPresses::RepressSuspendedModifiers() {
+    pending_.reset();
+    pendingOrder_.clear();
     for (size_t kc = 0; kc < down_.size(); ++kc) {
         if (!down_[kc] && (ctrlHeld_[kc] || altHeld_[kc])) Press(static_cast<xkb_keycode_t>(kc));
     }
@@ -37,7 +41,17 @@ void KeyPresses::KeyEvent(uint8_t vk, bool up) {
         // Held for the caller; while AltGr stands in for Ctrl+Alt the keys
         // themselves stay released.
         (isCtrl ? ctrlHeld_ : altHeld_)[kc] = !up;
-        if (!modifiersSuspended_ || down_[kc]) up ? Release(kc) : Press(kc);
+        if (up) {
+            if (pending_[kc]) {
+                pending_[kc] = false;
+                std::erase(pendingOrder_, kc);
+            }
+            if (down_[kc]) Release(kc);
+        } else if (!modifiersSuspended_ && !down_[kc] && !pending_[kc]) {
+            // Sent with the next key that needs it, or at Commit().
+            pending_[kc] = true;
+            pendingOrder_.push_back(kc);
+        }
         if (ctrlHeld_.none() && altHeld_.none()) modifiersSuspended_ = false;
         return;
     }
@@ -58,8 +72,18 @@ void KeyPresses::KeyEvent(uint8_t vk, bool up) {
         viaAltGr_[kc] = true;
     } else if (modifiersSuspended_) {
         RepressSuspendedModifiers();
+    } else {
+        Commit();
     }
     Press(kc);
+}
+
+void KeyPresses::Commit() {
+    for (xkb_keycode_t kc : pendingOrder_) {
+        if (!down_[kc]) Press(kc);
+    }
+    pending_.reset();
+    pendingOrder_.clear();
 }
 
 std::optional<KeyStroke> KeyPresses::DirectStroke(char32_t ch) const {
@@ -98,6 +122,8 @@ void KeyPresses::ReleaseAll() {
     ctrlHeld_.reset();
     altHeld_.reset();
     viaAltGr_.reset();
+    pending_.reset();
+    pendingOrder_.clear();
     modifiersSuspended_ = false;
 }
 

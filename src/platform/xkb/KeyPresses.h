@@ -5,12 +5,18 @@
 // that character through AltGr, as on Windows; a character of the layout
 // is typed with Shift and AltGr as it needs. Remembers what it holds down
 // so that it can let go of everything.
+//
+// A Ctrl or Alt the caller presses goes out only when a key needs it or at
+// Commit(): the Ctrl+Alt that stands for AltGr in a typed character never
+// reaches the desktop, where a bare Ctrl+Alt may switch the layout
+// (grp:ctrl_alt_toggle) or start a shortcut.
 #include <xkbcommon/xkbcommon.h>
 
 #include <bitset>
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <vector>
 
 #include "platform/xkb/KeymapIndex.h"
 
@@ -33,6 +39,10 @@ public:
     bool CanTypeChar(char32_t ch) const;
     // Lets go of every key held down.
     void ReleaseAll();
+    // Sends the Ctrl and Alt presses held back so far; the sinks call it
+    // when they hand a tick's events to the desktop, so that a modifier
+    // the scenario holds (KeyDown #17) is down for what follows.
+    void Commit();
 
     // Single key events for a caller that types on keys of its own (a
     // keycode below 256); what is held is kept track of all the same.
@@ -51,6 +61,8 @@ private:
     std::bitset<256> ctrlHeld_;  // Ctrl keys held as far as the caller knows
     std::bitset<256> altHeld_;   // Alt keys held as far as the caller knows
     std::bitset<256> viaAltGr_;  // keys pressed as AltGr instead of Ctrl+Alt
+    std::bitset<256> pending_;   // Ctrl and Alt keys held but not sent yet
+    std::vector<xkb_keycode_t> pendingOrder_;  // in the order they were pressed
     bool modifiersSuspended_ = false;
 };
 
