@@ -82,9 +82,10 @@ void KdeSink::keybd_event(uint8_t vk, uint8_t, uint32_t flags, uintptr_t) {
 }
 
 void KdeSink::SendUnicodeChar(char32_t ch) {
-    // Only key codes reach KWin: a character the layout lacks is dropped
-    // (the user was told so when the sink opened).
-    presses_.TypeChar(ch);
+    // Only key codes reach KWin: a character without a key of its own is
+    // typed through the layout's dead keys where they lead to it, else
+    // dropped (the user was told so when the sink opened).
+    if (!presses_.TypeChar(ch)) presses_.TypeWithDeadKey(ch);
     globals_->Flush();
 }
 

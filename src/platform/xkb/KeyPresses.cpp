@@ -86,32 +86,47 @@ void KeyPresses::Commit() {
     pendingOrder_.clear();
 }
 
-std::optional<KeyStroke> KeyPresses::DirectStroke(char32_t ch) const {
-    auto stroke = keys_.KeyForChar(ch);
-    if (!stroke || stroke->keycode >= down_.size()) return std::nullopt;
+bool KeyPresses::Reachable(const KeyStroke& stroke) const {
     const xkb_keycode_t shift = keys_.ShiftKeycode();
     const xkb_keycode_t level3 = keys_.Level3Keycode();
-    if (((stroke->mods & keys_.ShiftMods()) && (!shift || shift >= down_.size())) ||
-        ((stroke->mods & keys_.Level3Mods()) && (!level3 || level3 >= down_.size())))
-        return std::nullopt;
+    return stroke.keycode < down_.size() &&
+           (!(stroke.mods & keys_.ShiftMods()) || (shift && shift < down_.size())) &&
+           (!(stroke.mods & keys_.Level3Mods()) || (level3 && level3 < down_.size()));
+}
+
+std::optional<KeyStroke> KeyPresses::DirectStroke(char32_t ch) const {
+    auto stroke = keys_.KeyForChar(ch);
+    if (!stroke || !Reachable(*stroke)) return std::nullopt;
     return stroke;
 }
 
 bool KeyPresses::CanTypeChar(char32_t ch) const { return DirectStroke(ch).has_value(); }
 
+void KeyPresses::Strike(const KeyStroke& stroke) {
+    const xkb_keycode_t shift = keys_.ShiftKeycode();
+    const xkb_keycode_t level3 = keys_.Level3Keycode();
+    const bool pressShift = (stroke.mods & keys_.ShiftMods()) && !down_[shift];
+    const bool pressLevel3 = (stroke.mods & keys_.Level3Mods()) && !down_[level3];
+    if (pressShift) Press(shift);
+    if (pressLevel3) Press(level3);
+    Press(stroke.keycode);
+    Release(stroke.keycode);
+    if (pressLevel3) Release(level3);
+    if (pressShift) Release(shift);
+}
+
 bool KeyPresses::TypeChar(char32_t ch) {
     const auto stroke = DirectStroke(ch);
     if (!stroke) return false;
-    const xkb_keycode_t shift = keys_.ShiftKeycode();
-    const xkb_keycode_t level3 = keys_.Level3Keycode();
-    const bool pressShift = (stroke->mods & keys_.ShiftMods()) && !down_[shift];
-    const bool pressLevel3 = (stroke->mods & keys_.Level3Mods()) && !down_[level3];
-    if (pressShift) Press(shift);
-    if (pressLevel3) Press(level3);
-    Press(stroke->keycode);
-    Release(stroke->keycode);
-    if (pressLevel3) Release(level3);
-    if (pressShift) Release(shift);
+    Strike(*stroke);
+    return true;
+}
+
+bool KeyPresses::TypeWithDeadKey(char32_t ch) {
+    auto strokes = keys_.DeadKeysForChar(ch);
+    if (!strokes || !Reachable(strokes->dead) || !Reachable(strokes->then)) return false;
+    Strike(strokes->dead);
+    Strike(strokes->then);
     return true;
 }
 

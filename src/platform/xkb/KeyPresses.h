@@ -35,6 +35,13 @@ public:
     // Types ch with the layout's keys; false (nothing sent) when the
     // layout has no key for it.
     bool TypeChar(char32_t ch);
+    // Types a character that no key types alone as the layout does: its
+    // dead key, then the key that completes it (space for the accent
+    // itself); the client's input method composes them. False (nothing
+    // sent) when no dead key of the layout leads to it. For desktops that
+    // offer no other way to type it: a client without an input method
+    // sees the two keys.
+    bool TypeWithDeadKey(char32_t ch);
     // Whether TypeChar can type ch with the layout's keys.
     bool CanTypeChar(char32_t ch) const;
     // Lets go of every key held down.
@@ -51,7 +58,9 @@ public:
     bool IsDown(xkb_keycode_t keycode) const { return keycode < down_.size() && down_[keycode]; }
 
 private:
+    bool Reachable(const KeyStroke& stroke) const;
     std::optional<KeyStroke> DirectStroke(char32_t ch) const;
+    void Strike(const KeyStroke& stroke);
     void ReleaseHeldModifiers();
     void RepressSuspendedModifiers();
 
