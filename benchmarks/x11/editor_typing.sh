@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
-# Text typed into GUI editors that read their events late: mousepad (GTK 3)
-# and featherpad (Qt), each under openbox on one private Xvfb, with a private
+# Text typed into GUI editors that read their events late: mousepad (GTK 3),
+# featherpad (Qt) and firefox-esr (a page's text area), each under openbox on one private Xvfb, with a private
 # D-Bus session and home. For each case, tessaline-play plays
 # 'Write TEXT' and then Ctrl+S, and xdotool types the same text with
 # --delay 0 and then presses Ctrl+S, each into a fresh editor on an empty
 # file; the editor's own Save gives the text back. The time runs from the
 # start of the typist to the saved file; a run is exact when the file holds
-# the text (a final line break the editor adds aside).
+# the text (a final line break the editor adds aside). Firefox gives the
+# text area back in its window title on Ctrl+S: the length, a hash of the
+# text and its last 30 characters (a title holds no more).
 #   benchmarks/x11/editor_typing.sh [BUILD_DIR] [EDITOR...]
 # Prints one line per run: CASE EDITOR PROGRAM EXACT(yes/no) SECONDS CHARS-RIGHT
 # (CHARS-RIGHT: characters equal to the text, position by position).
@@ -15,7 +17,7 @@ export LC_ALL=C.UTF-8
 build=${1:-build}
 shift || true
 editors=("$@")
-[ ${#editors[@]} -gt 0 ] || editors=(mousepad featherpad)
+[ ${#editors[@]} -gt 0 ] || editors=(mousepad featherpad firefox-esr)
 play=$build/src/app/play/tessaline-play
 [ -x "$play" ] || { echo "editor_typing: $play is not built" >&2; exit 2; }
 for tool in openbox xdotool xprop setxkbmap dbus-daemon "${editors[@]}"; do
@@ -65,14 +67,38 @@ mixed=$(thousand "Съешь же ещё этих мягких французс�
 # equal position by position.
 compare() {
   python3 - "$1" "$2" <<'PY'
-import sys
+import sys, urllib.parse
 got = open(sys.argv[1], encoding="utf-8", errors="replace").read()
 want = open(sys.argv[2], encoding="utf-8").read()
+if got.startswith("saved:"):  # from Firefox's title
+    length, digest, tail = got[6:].rsplit(" \u2014 ", 1)[0].strip().split(":", 2)
+    h = 7
+    for c in want:
+        h = (h * 31 + ord(c)) & 0xffffffff
+    exact = int(length) == len(want) and int(digest) == h and want.endswith(urllib.parse.unquote(tail))
+    print("yes" if exact else "no", len(want) if exact else "?")
+    sys.exit()
 if got.endswith("\n") and not want.endswith("\n"):
     got = got[:-1]
 print("yes" if got == want else "no", sum(1 for x, y in zip(got, want) if x == y))
 PY
 }
+
+cat >"$tmp/page.html" <<'HTML'
+<!doctype html><meta charset="utf-8"><title>ready</title>
+<textarea id="t" autofocus></textarea>
+<script>
+const t = document.getElementById('t');
+t.focus();
+document.addEventListener('keydown', e => {
+  if (e.ctrlKey && e.key.toLowerCase() === 's') {
+    e.preventDefault();
+    const hash = [...t.value].reduce((h, c) => (h * 31 + c.codePointAt(0)) >>> 0, 7);
+    document.title = 'saved:' + t.value.length + ':' + hash + ':' + encodeURIComponent(t.value.slice(-30));
+  }
+});
+</script>
+HTML
 
 # run CASE EDITOR PROGRAM TEXT
 run() {
@@ -80,12 +106,21 @@ run() {
   local file=$tmp/$name-$editor-$program.txt
   : >"$file"
   printf '%s' "$text" >"$tmp/want.txt"
-  "$editor" "$file" >/dev/null 2>&1 &
+  local ready browser=""
+  if [ "$editor" = firefox-esr ]; then
+    browser=yes ready=ready
+    firefox-esr --no-remote --new-instance --profile "$tmp/profile-$name-$program" \
+      "file://$tmp/page.html" >/dev/null 2>&1 &
+  else
+    ready=$(basename "$file")
+    "$editor" "$file" >/dev/null 2>&1 &
+  fi
   local editor_pid=$!
   local title
+  mkdir -p "$tmp/profile-$name-$program"
   for _ in $(seq 600); do
     title=$(xdotool getwindowfocus getwindowname 2>/dev/null || true)
-    [[ $title == *"$(basename "$file")"* ]] && break
+    [[ $title == *"$ready"* ]] && break
     sleep 0.05
   done
   sleep 1  # the editor settles its new window first
@@ -101,7 +136,13 @@ run() {
   local typist=$! done_at=""
   local deadline=$((start + 60000000000))
   while now=$(date +%s%N); [ "$now" -lt "$deadline" ]; do
-    if [ -s "$file" ]; then done_at=$now; break; fi
+    if [ -n "$browser" ]; then
+      title=$(xdotool getwindowfocus getwindowname 2>/dev/null || true)
+      [[ $title == saved:* ]] && { printf '%s' "$title" >"$file"; done_at=$now; break; }
+    elif [ -s "$file" ]; then
+      done_at=$now
+      break
+    fi
     sleep 0.005
   done
   wait "$typist" 2>/dev/null || true
