@@ -48,7 +48,8 @@ Window ClientPing::FocusedTopLevel() const {
 
 bool ClientPing::Send() {
     const Window window = FocusedTopLevel();
-    if (!window || window == silent_ || !ListsPing(window)) return false;
+    if (!window || (window == silent_ && Clock::now() - silentAt_ < kSilentFor) || !ListsPing(window))
+        return false;
     XEvent event{};
     event.xclient.type = ClientMessage;
     event.xclient.window = window;
@@ -91,6 +92,7 @@ bool ClientPing::Wait(Clock::time_point deadline) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
         if (left.count() <= 0) {
             silent_ = pinged_;
+            silentAt_ = Clock::now();
             outstanding_ = false;
             return false;
         }

@@ -32,7 +32,8 @@ public:
     // events itself).
     void Notice(const XEvent& event);
     // Waits for the answer until `deadline`; a window that lets the
-    // deadline pass is not pinged again.
+    // deadline pass is not pinged again for kSilentFor (a hung client
+    // would hold up every stroke).
     bool Wait(Clock::time_point deadline);
     // When the outstanding ping was sent.
     Clock::time_point SentAt() const { return sentAt_; }
@@ -47,7 +48,9 @@ private:
     Atom protocols_;
     Atom ping_;
     Window pinged_ = 0;
+    static constexpr std::chrono::seconds kSilentFor{10};
     Window silent_ = 0;  // the last window that did not answer in time
+    Clock::time_point silentAt_{};
     unsigned long token_ = 0x7e550000;
     bool outstanding_ = false;
     Clock::time_point sentAt_{};
