@@ -122,6 +122,7 @@ void GnomeSink::mouse_event(uint32_t flags, int32_t, int32_t, uint32_t, uintptr_
                     {MOUSEEVENTF_RIGHTDOWN, true, 1},
                     {MOUSEEVENTF_RIGHTUP, false, 1}};
     PasteGathered();
+    presses_.Commit();  // a Ctrl or Alt held for the click is down before it
     for (const auto& b : kButtons) {
         if (!(flags & b.flag)) continue;
         session_->Button(kButtonCodes[b.index], b.press);
@@ -231,6 +232,7 @@ void GnomeSink::PressPaste() {
 
 void GnomeSink::Flush() {
     PasteGathered();
+    presses_.Commit();  // a Ctrl or Alt the scenario holds goes down by the tick's end
     ResumeCapsLock();
     session_->Sync();
     capsReadThisTick_ = false;

@@ -76,6 +76,7 @@ void KdeSink::SetCursorPos(int32_t x, int32_t y) {
 }
 
 void KdeSink::mouse_event(uint32_t flags, int32_t, int32_t, uint32_t, uintptr_t) {
+    presses_.Commit();  // a Ctrl or Alt held for the click is down before it
     static constexpr struct {
         uint32_t flag;
         bool press;
@@ -98,16 +99,18 @@ void KdeSink::keybd_event(uint8_t vk, uint8_t, uint32_t flags, uintptr_t) {
 }
 
 void KdeSink::SendUnicodeChar(char32_t ch) {
-    // Only key codes reach KWin: a character the layout lacks is dropped
-    // (the user was told so when the sink opened).
-    presses_.TypeChar(ch);
+    // Only key codes reach KWin: a character without a key of its own is
+    // typed through the layout's dead keys where they lead to it, else
+    // dropped (the user was told so when the sink opened).
+    if (!presses_.TypeChar(ch)) presses_.TypeWithDeadKey(ch);
     globals_->Flush();
 }
 
 void KdeSink::WillSendUnicodeChars(std::u32string_view chars) {
     std::u32string lacking;
     for (char32_t ch : chars) {
-        if (!presses_.CanTypeChar(ch) && lacking.find(ch) == std::u32string::npos) lacking += ch;
+        const bool typable = presses_.CanTypeChar(ch) || keys_.DeadKeysForChar(ch).has_value();
+        if (!typable && lacking.find(ch) == std::u32string::npos) lacking += ch;
     }
     if (lacking.empty()) return;
     std::string text;
@@ -117,6 +120,7 @@ void KdeSink::WillSendUnicodeChars(std::u32string_view chars) {
 }
 
 void KdeSink::Flush() {
+    presses_.Commit();
     globals_->Flush();
     globals_->ReadPending();
 }

@@ -112,6 +112,7 @@ void WlrSink::SetCursorPos(int32_t x, int32_t y) {
 }
 
 void WlrSink::mouse_event(uint32_t flags, int32_t, int32_t, uint32_t, uintptr_t) {
+    presses_.Commit();  // a Ctrl or Alt held for the click is down before it
     static constexpr struct {
         uint32_t flag;
         uint32_t button;
@@ -248,6 +249,7 @@ void WlrSink::BackToLayout() {
 }
 
 void WlrSink::Flush() {
+    presses_.Commit();
     BackToLayout();
     globals_->Flush();
     globals_->ReadPending();

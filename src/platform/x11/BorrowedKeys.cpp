@@ -11,7 +11,7 @@ namespace tess::x11 {
 
 BorrowedKeys::BorrowedKeys(Display* display, std::chrono::milliseconds settle,
                            std::chrono::milliseconds restoreDelay)
-    : display_(display), settle_(settle), restoreDelay_(restoreDelay) {}
+    : display_(display), settle_(settle), restoreDelay_(restoreDelay), ping_(display) {}
 
 void BorrowedKeys::SetPool(const std::vector<KeyCode>& spare, unsigned level3Mods) {
     const auto used = InUse();
@@ -134,15 +134,39 @@ BorrowedKeys::Stroke BorrowedKeys::Prepare(char32_t ch, KeySym keysym) {
 
 void BorrowedKeys::Synced() { synced_ = Clock::now(); }
 
+void BorrowedKeys::Covered() {
+    covered_ = std::max(covered_, ping_.SentAt());
+}
+
 void BorrowedKeys::WaitForReaders(Clock::time_point lastUse) {
-    if (lastUse == Clock::time_point{}) return;
-    // Once the server has handed the strokes out, the clients get the
-    // settle delay to read them.
+    if (lastUse == Clock::time_point{} || covered_ >= lastUse) return;
     if (synced_ < lastUse) {
         XSync(display_, False);
         Synced();
     }
+    const bool pinged = (ping_.Outstanding() && ping_.SentAt() >= lastUse) || ping_.Send();
+    if (pinged && ping_.Wait(Clock::now() + kPingBound)) {
+        Covered();
+        return;
+    }
+    // Once the server has handed the strokes out, the clients get the
+    // settle delay to read them.
     std::this_thread::sleep_until(synced_ + settle_);
+}
+
+bool BorrowedKeys::ReadersDone(Clock::time_point lastUse) {
+    if (covered_ >= lastUse) return true;
+    if (ping_.Outstanding() && ping_.SentAt() >= lastUse) {
+        if (ping_.Answered()) {
+            Covered();
+            return true;
+        }
+        // A client that stays silent for the bound is not waited for.
+        return Clock::now() - ping_.SentAt() >= kPingBound && !ping_.Wait(Clock::now());
+    }
+    XSync(display_, False);
+    Synced();
+    return !ping_.Send();  // no ping: the restore delay was its settle
 }
 
 void BorrowedKeys::Apply(const std::vector<std::pair<Slot*, KeySym>>& changes) {
@@ -198,7 +222,11 @@ void BorrowedKeys::Restore(bool all) {
         changes.emplace_back(&s, NoSymbol);
     }
     if (changes.empty()) return;
-    if (all) WaitForReaders(latest);
+    if (all) {
+        WaitForReaders(latest);
+    } else if (!ReadersDone(latest)) {
+        return;  // asked again at the next tick or cursor read
+    }
     Apply(changes);
     XFlush(display_);
 }

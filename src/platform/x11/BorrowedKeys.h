@@ -8,9 +8,13 @@
 // it, so a keycode must not change while an earlier stroke on it may be
 // unread. The keys are therefore mapped in batches: every distinct
 // character of the stretch announced with Expect() that fits goes onto the
-// spare keycodes in one request; a keycode is given a new character only
-// after a round trip and a settle delay since its last stroke; and the
-// old mapping comes back after a longer delay, or at the end.
+// spare keycodes in one request; a keycode is given a new character, or
+// its old mapping back, only once the focused client has answered a ping
+// sent after its last stroke (GTK, Qt and Firefox read their events late,
+// and decode a key with the mapping of that moment), or, for a client
+// that answers no pings, a round trip and a settle delay after it. The old
+// mapping comes back after the restore delay without strokes, or at the
+// end.
 #include <X11/XKBlib.h>
 #include <X11/Xlib.h>
 
@@ -19,6 +23,8 @@
 #include <string_view>
 #include <utility>
 #include <vector>
+
+#include "platform/x11/ClientPing.h"
 
 namespace tess::x11 {
 
@@ -48,6 +54,10 @@ public:
     void Restore(bool all);
     // Notes that the server has processed every stroke sent so far.
     void Synced();
+    // Looks at an event the caller read: the focused client's answer.
+    void Notice(const XEvent& event) { ping_.Notice(event); }
+    // The longest wait for the focused client's answer.
+    static constexpr std::chrono::milliseconds kPingBound{2000};
     // After another client changed the keymap: forgets the characters the
     // keymap no longer has where they were put.
     template <typename KeysymAt>
@@ -73,6 +83,10 @@ private:
     };
     void Apply(const std::vector<std::pair<Slot*, KeySym>>& changes);
     void WaitForReaders(Clock::time_point lastUse);
+    // Whether the focused client has read strokes up to `lastUse`; sends
+    // it a ping when none covers them yet. Never waits.
+    bool ReadersDone(Clock::time_point lastUse);
+    void Covered();
     // The key type of a borrowed keycode in this keymap, -1 for none.
     int TypeIndex(XkbDescPtr xkb) const;
 
@@ -90,6 +104,8 @@ private:
     std::deque<OwnRange> own_;
     unsigned long changes_ = 0;
     Clock::time_point synced_{};
+    ClientPing ping_;
+    Clock::time_point covered_{};  // strokes up to here were read by the focused client
 };
 
 }  // namespace tess::x11

@@ -36,7 +36,9 @@ bool X11Sink::OwnMappingChange(const XEvent& event) {
 }
 
 void X11Sink::HandleEvent(const XEvent& event) {
-    if (event.type == MappingNotify) {
+    if (event.type == ClientMessage) {
+        borrowed_.Notice(event);
+    } else if (event.type == MappingNotify) {
         if (event.xmapping.request != MappingPointer && !OwnMappingChange(event)) keymapStale_ = true;
     } else if (event.type == xkbEventBase_) {
         const auto& xkb = reinterpret_cast<const XkbEvent&>(event);

@@ -101,6 +101,7 @@ ScreenPoint X11Sink::GetCursorPos() {
 }
 
 void X11Sink::mouse_event(uint32_t flags, int32_t, int32_t, uint32_t, uintptr_t) {
+    presses_.Commit();  // a Ctrl or Alt held for the click is down before it
     static constexpr struct {
         uint32_t flag;
         unsigned button;
@@ -193,6 +194,7 @@ void X11Sink::RestoreKeyboardMapping() {
 }
 
 void X11Sink::Flush() {
+    presses_.Commit();
     // The tick's closing round trip: a reply means the server has handled
     // every request sent before it, as XSync's does, so where one request
     // tells the primary monitor, that request is the sync and the next

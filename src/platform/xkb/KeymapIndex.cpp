@@ -82,6 +82,7 @@ KeymapIndex& KeymapIndex::operator=(const KeymapIndex& other) {
     copy.level3Mask_ = other.level3Mask_;
     copy.spare_ = other.spare_;
     copy.chars_ = other.chars_;
+    copy.deadChars_ = other.deadChars_;
     return *this = std::move(copy);
 }
 
@@ -103,6 +104,7 @@ KeymapIndex& KeymapIndex::operator=(KeymapIndex&& other) noexcept {
     level3Mask_ = other.level3Mask_;
     spare_ = std::move(other.spare_);
     chars_ = std::move(other.chars_);
+    deadChars_ = std::move(other.deadChars_);
     return *this;
 }
 
@@ -182,6 +184,7 @@ void KeymapIndex::Build(const std::vector<xkb_keycode_t>& ignore) {
     }
     AssignVirtualKeys();
     IndexCharacters();
+    IndexDeadKeys();
 }
 
 xkb_keycode_t KeymapIndex::FindKeysym(xkb_keysym_t keysym, bool anyLayout) const {

@@ -20,6 +20,10 @@
 //     without a code takes one of the codes still free (223 first);
 //   * the fixed keys (Enter, Tab, arrows, F1-F24, keypad, Shift, Ctrl,
 //     Alt...) by keysym, else by position.
+// - which dead key and following key type a character the layout has no
+//   key of its own for ('^' as dead circumflex then space on de, 'â' as
+//   dead circumflex then a), by the compose sequences of the user's
+//   locale, which the clients' input methods follow;
 // Only Shift and AltGr (ISO_Level3_Shift) count as reachable modifiers for
 // typing; a level that needs anything else (Lock, NumLock, Level5) is
 // left aside.
@@ -44,6 +48,12 @@ struct KeyStroke {
     xkb_mod_mask_t mods = 0;         // modifiers that select the level, 0 for level 0
     uint8_t vk = 0;                  // the key's virtual-key code, 0 when it has none
     int shiftState = 0;              // `mods` in the Windows form (AltGr = Ctrl+Alt)
+};
+
+// A character typed as two strokes: a dead key, then the key it combines with.
+struct DeadKeyStrokes {
+    KeyStroke dead;
+    KeyStroke then;
 };
 
 class KeymapIndex {
@@ -75,6 +85,9 @@ public:
     // The key and modifiers that type ch on the active layout, also on keys
     // without a virtual-key code; the fewest modifiers win.
     std::optional<KeyStroke> KeyForChar(char32_t ch) const;
+    // The dead key and the key after it that type ch, for a character
+    // KeyForChar has no key for.
+    std::optional<DeadKeyStrokes> DeadKeysForChar(char32_t ch) const;
 
     // The modifier keys used for typing and the modifiers they set
     // (keycode 0 and mask 0 when the layout has no such key).
@@ -103,6 +116,7 @@ private:
     void Build(const std::vector<xkb_keycode_t>& ignore);
     void AssignVirtualKeys();
     void IndexCharacters();
+    void IndexDeadKeys();
     const Key* KeyAt(xkb_keycode_t keycode) const;
     std::optional<KeyStroke> StrokeAt(xkb_keycode_t keycode, size_t level) const;
     xkb_keycode_t FindKeysym(xkb_keysym_t keysym, bool anyLayout) const;
@@ -125,6 +139,12 @@ private:
         int cost = 0, vkCost = 0;
     };
     std::unordered_map<char32_t, CharKeys> chars_;
+    struct DeadKeys {
+        xkb_keycode_t dead = 0, then = 0;
+        xkb_level_index_t deadLevel = 0, thenLevel = 0;
+        int cost = 0;
+    };
+    std::unordered_map<char32_t, DeadKeys> deadChars_;
 };
 
 // A character to the keysym that types it, through libxkbcommon; the

@@ -78,19 +78,20 @@ TEST_F(KdeSinkTest, PointsClicksAndKeysByKeyCodeAndSaysWhatItCannotType) {
                                                          "button 273 0"}));
     EXPECT_EQ(sink.GetCursorPos(), (ScreenPoint{5000, -3}));
 
-    // 'a', then '@' on the German layout: Ctrl+Alt+Q, typed as AltGr+Q;
-    // 'é' and 'ж' have no key there and send nothing.
+    // 'a', then '@' on the German layout: Ctrl+Alt+Q, typed as AltGr+Q
+    // alone (a bare Ctrl+Alt may switch layouts); 'é' has no key of its
+    // own there: the dead acute, then e; 'ж' none at all.
     HeldInput held;
     ::testing::internal::CaptureStderr();
     WriteText("a@ééж", sink, held);
     sink.Flush();
     // Said once for the line, each character once.
     EXPECT_EQ(::testing::internal::GetCapturedStderr(),
-              "wayland_sink_tests: KDE Plasma cannot type \"éж\": the keyboard layout lacks them\n");
+              "wayland_sink_tests: KDE Plasma cannot type \"ж\": the keyboard layout lacks it\n");
     const std::string altGr = std::to_string(GermanLevel3Keycode() - 8);
-    EXPECT_EQ(Requests(5, 10), (std::vector<std::string>{"key 30 1", "key 30 0", "key 29 1", "key 56 1",
-                                                          "key 29 0", "key 56 0", "key " + altGr + " 1",
-                                                          "key 16 1", "key 16 0", "key " + altGr + " 0"}));
+    EXPECT_EQ(Requests(5, 10), (std::vector<std::string>{"key 30 1", "key 30 0", "key " + altGr + " 1",
+                                                          "key 16 1", "key 16 0", "key " + altGr + " 0",
+                                                          "key 13 1", "key 13 0", "key 18 1", "key 18 0"}));
 
     // What is held at the end is let go.
     sink.keybd_event(16, 0, 0, 0);

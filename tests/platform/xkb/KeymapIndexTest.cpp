@@ -117,6 +117,44 @@ TEST(KeymapIndexTest, TypingKeysAndTheirCodesAgreeBothWays) {
     }
 }
 
+TEST(KeymapIndexTest, CharactersWithoutAKeyOfTheirOwnComeFromTheLayoutsDeadKeys) {
+    const struct {
+        Layout layout;
+        char32_t ch;
+        xkb_keysym_t dead, then;  // XKB_KEY_NoSymbol: no dead key types it
+    } cases[] = {
+        {kDe, U'^', XKB_KEY_dead_circumflex, XKB_KEY_space},
+        {kDe, U'`', XKB_KEY_dead_grave, XKB_KEY_space},
+        {kDe, U'´', XKB_KEY_dead_acute, XKB_KEY_dead_acute},
+        {kDe, U'â', XKB_KEY_dead_circumflex, XKB_KEY_a},
+        {kDe, U'È', XKB_KEY_dead_grave, XKB_KEY_E},
+        {kFr, U'ô', XKB_KEY_dead_circumflex, XKB_KEY_o},
+        {kFr, U'ë', XKB_KEY_dead_diaeresis, XKB_KEY_e},
+        {kDe, U'ä', XKB_KEY_NoSymbol, XKB_KEY_NoSymbol},  // a key of its own
+        {kDe, U'ж', XKB_KEY_NoSymbol, XKB_KEY_NoSymbol},
+        {kUs, U'â', XKB_KEY_NoSymbol, XKB_KEY_NoSymbol},  // no dead keys at all
+    };
+    for (const auto& c : cases) {
+        const KeymapIndex index = IndexFor(c.layout);
+        const auto strokes = index.DeadKeysForChar(c.ch);
+        const std::string name = Name(c.layout) + " U+" + std::to_string(static_cast<uint32_t>(c.ch));
+        if (c.dead == XKB_KEY_NoSymbol) {
+            EXPECT_FALSE(strokes) << name;
+            continue;
+        }
+        ASSERT_TRUE(strokes) << name;
+        EXPECT_FALSE(index.KeyForChar(c.ch)) << name;
+        auto keysymOf = [&](const KeyStroke& s) {
+            const xkb_keysym_t* syms = nullptr;
+            return xkb_keymap_key_get_syms_by_level(index.keymap(), s.keycode, s.layout, s.level, &syms) == 1
+                       ? syms[0]
+                       : XKB_KEY_NoSymbol;
+        };
+        EXPECT_EQ(keysymOf(strokes->dead), c.dead) << name;
+        EXPECT_EQ(keysymOf(strokes->then), c.then) << name;
+    }
+}
+
 TEST(KeymapIndexTest, KeysymsAndCharactersGoThroughTheLibrary) {
     EXPECT_EQ(KeysymForChar(U'ж'), XKB_KEY_Cyrillic_zhe);
     EXPECT_EQ(CharForKeysym(XKB_KEY_Cyrillic_zhe), U'ж');
