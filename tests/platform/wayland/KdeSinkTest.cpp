@@ -83,7 +83,7 @@ TEST_F(KdeSinkTest, PointsClicksAndKeysByKeyCodeAndSaysWhatItCannotType) {
     // own there: the dead acute, then e; 'ж' none at all.
     HeldInput held;
     ::testing::internal::CaptureStderr();
-    WriteText("a@ééж", sink, held);
+    WriteText("a@éжж", sink, held);
     sink.Flush();
     // Said once for the line, each character once.
     EXPECT_EQ(::testing::internal::GetCapturedStderr(),
