@@ -61,10 +61,10 @@ void DeadlineAlarm::Start(int64_t waitNs) {
     impl_->Drain();
     // A zero value would disarm the timer: at once means one nanosecond.
     if (waitNs < 1) waitNs = 1;
-    itimerspec spec{};
-    spec.it_value.tv_sec = static_cast<time_t>(waitNs / 1'000'000'000);
-    spec.it_value.tv_nsec = static_cast<long>(waitNs % 1'000'000'000);
-    ::timerfd_settime(impl_->fd, 0, &spec, nullptr);
+    itimerspec when{};
+    when.it_value.tv_sec = static_cast<time_t>(waitNs / 1'000'000'000);
+    when.it_value.tv_nsec = static_cast<long>(waitNs % 1'000'000'000);
+    ::timerfd_settime(impl_->fd, 0, &when, nullptr);
 }
 
 void DeadlineAlarm::Stop() {
