@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -14,10 +15,10 @@
 #include <ctime>
 #include <filesystem>
 #include <stdexcept>
-#include <unistd.h>
 
 #include "app/ButtonBar.h"
 #include "app/ButtonPictures.h"
+#include "app/EndOfSession.h"
 #include "app/FileCommands.h"
 #include "app/MainActions.h"
 #include "app/MessageBoxes.h"
@@ -201,7 +202,7 @@ QString MainWindow::EndBySignal(int signal) {
         // Nobody is there to tell; the placement simply stays as it was.
     }
     QString line = QStringLiteral("ended by signal %1 (%2)").arg(signal).arg(
-        QString::fromLocal8Bit(strsignal(signal)));
+        EndCauseText(signal));
     const std::string kept = KeepUnsavedScenario(UnsavedFolder());
     line += QString::fromLocal8Bit(kept.c_str());
     hide();
@@ -216,12 +217,10 @@ std::string MainWindow::UnsavedFolder() {
 
 std::string MainWindow::KeepUnsavedScenario(const std::string& folder) {
     if (!IsModified()) return {};
-    char stamp[32] = "";
-    const std::time_t now = std::time(nullptr);
-    std::tm local {};
-    if (localtime_r(&now, &local)) std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
-    const std::string path =
-        folder + "/unsaved-" + stamp + "-" + std::to_string(::getpid()) + ".sf";
+    const std::string stamp =
+        QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss")).toStdString();
+    const std::string path = folder + "/unsaved-" + stamp + "-" +
+                             std::to_string(QCoreApplication::applicationPid()) + ".sf";
     std::error_code failed;
     std::filesystem::create_directories(folder, failed);
     std::string error;

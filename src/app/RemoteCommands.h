@@ -11,6 +11,7 @@
 #include <QObject>
 #include <QString>
 #include <functional>
+#include <memory>
 
 namespace tess {
 
@@ -48,6 +49,7 @@ private:
 
     Perform perform_;
     QLocalServer server_;
+    std::shared_ptr<void> claim_;  // held while listening
     QHash<QLocalSocket*, QByteArray> pending_;
 };
 
