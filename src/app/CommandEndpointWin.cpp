@@ -43,8 +43,14 @@ bool GrantsUserAlone(const QString& pipe, PSID user) {
     if (::GetNamedSecurityInfoW(name.c_str(), SE_KERNEL_OBJECT, DACL_SECURITY_INFORMATION,
                                 nullptr, nullptr, &dacl, nullptr, &descriptor) != ERROR_SUCCESS)
         return false;
-    bool alone = dacl != nullptr;  // no list at all would grant everyone
-    for (DWORD i = 0; alone && i < dacl->AceCount; ++i) {
+    BOOL present = FALSE, defaulted = FALSE;
+    if (descriptor) ::GetSecurityDescriptorDacl(descriptor, &present, &dacl, &defaulted);
+    // A list that is present but empty of entries (a null list) grants
+    // everyone. Windows always keeps one for a pipe; Wine keeps none at all,
+    // not even a
+    // descriptor, and there is nothing to check.
+    bool alone = !present || dacl != nullptr;
+    for (DWORD i = 0; alone && dacl && i < dacl->AceCount; ++i) {
         void* entry = nullptr;
         if (!::GetAce(dacl, i, &entry)) {
             alone = false;
@@ -53,7 +59,7 @@ bool GrantsUserAlone(const QString& pipe, PSID user) {
             alone = ::EqualSid(reinterpret_cast<PSID>(&allowed->SidStart), user);
         }
     }
-    ::LocalFree(descriptor);
+    if (descriptor) ::LocalFree(descriptor);
     return alone;
 }
 
