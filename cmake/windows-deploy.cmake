@@ -16,8 +16,10 @@ get_filename_component(tess_qt_root ${tess_qt_bin} DIRECTORY)
 install(FILES
   ${tess_qt_bin}/Qt6Core.dll ${tess_qt_bin}/Qt6Gui.dll ${tess_qt_bin}/Qt6Widgets.dll
   ${tess_qt_bin}/Qt6Network.dll
-  ${tess_qt_bin}/libgcc_s_seh-1.dll ${tess_qt_bin}/libwinpthread-1.dll
   DESTINATION ${CMAKE_INSTALL_BINDIR})
+# (The kit's own; a Qt from elsewhere may bring other files.)
+install(FILES ${tess_qt_bin}/libgcc_s_seh-1.dll ${tess_qt_bin}/libwinpthread-1.dll
+        DESTINATION ${CMAKE_INSTALL_BINDIR} OPTIONAL)
 install(FILES ${tess_qt_root}/plugins/platforms/qwindows.dll
         DESTINATION ${CMAKE_INSTALL_BINDIR}/platforms)
 install(FILES ${tess_qt_root}/plugins/styles/qwindowsvistastyle.dll
@@ -26,7 +28,8 @@ install(FILES ${tess_qt_root}/plugins/imageformats/qgif.dll
               ${tess_qt_root}/plugins/imageformats/qico.dll
         DESTINATION ${CMAKE_INSTALL_BINDIR}/imageformats)
 install(FILES ${tess_qt_root}/LGPL-3.0-only.txt ${tess_qt_root}/GPL-3.0-only.txt
-              ${PROJECT_SOURCE_DIR}/resources/windows/QT-SOURCE.txt
+        DESTINATION ${CMAKE_INSTALL_BINDIR}/licences OPTIONAL)
+install(FILES ${PROJECT_SOURCE_DIR}/resources/windows/QT-SOURCE.txt
         DESTINATION ${CMAKE_INSTALL_BINDIR}/licences)
 configure_file(${PROJECT_SOURCE_DIR}/resources/windows/README.txt.in
                ${CMAKE_BINARY_DIR}/README.txt @ONLY NEWLINE_STYLE CRLF)
