@@ -24,7 +24,7 @@ xvfb_pid=$!
 for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
 export DISPLAY=:$(head -n 1 "$work/display")
 wineboot -i </dev/null >/dev/null 2>&1
-wineserver -p  # kept running between the starts, as on a logged-in desktop
+wineserver -p 2>/dev/null || true  # kept running between the starts, as on a logged-in desktop
 
 shown() { xdotool search --onlyvisible --name '^Tessaline 0003$' >/dev/null 2>&1; }
 starts=()
