@@ -12,6 +12,11 @@ set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-posix)
 set(CMAKE_RC_COMPILER x86_64-w64-mingw32-windres)
 
 set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)
+# A Qt kit for Windows given as CMAKE_PREFIX_PATH (scripts/test-windows)
+# is searched too: packages are looked up inside the find roots only.
+foreach(tess_prefix IN LISTS CMAKE_PREFIX_PATH)
+  list(APPEND CMAKE_FIND_ROOT_PATH ${tess_prefix})
+endforeach()
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)

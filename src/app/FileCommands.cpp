@@ -8,13 +8,8 @@
 #include <QStandardPaths>
 #include <QStyle>
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
+#include "app/FileAccess.h"
 #include "app/MessageBoxes.h"
 #include "app/ScenarioList.h"
 #include "script/ScenarioText.h"
@@ -23,8 +18,6 @@ namespace tess {
 namespace {
 
 const QString kScenarioFilter = QStringLiteral("Scenario (*.sf)");
-// Every file, also names without a dot.
-const QString kAllFilter = QStringLiteral("All (*)");
 // Far beyond any real scenario (about 16 million lines), small enough to
 // load without exhausting memory.
 constexpr qint64 kMaxFileSize = qint64(256) << 20;
@@ -80,12 +73,13 @@ QString RunDialog(QWidget* parent, bool save, const QString& lastName) {
 QFileDialog* MakeScenarioDialog(QWidget* parent, bool save) {
     auto* dialog = new QFileDialog(parent, save ? QStringLiteral("Save scenario")
                                                 : QStringLiteral("Open scenario"));
-    // The program's own dialog, whose icons come from names alone (a
-    // desktop's dialog may read files to guess their types).
-    dialog->setOption(QFileDialog::DontUseNativeDialog);
+    // Where it is not the system's own, the program's own dialog, whose
+    // icons come from names alone (a desktop's dialog may read files to
+    // guess their types).
+    if (!UseSystemFileDialogs()) dialog->setOption(QFileDialog::DontUseNativeDialog);
     static NameOnlyIconProvider icons;
     dialog->setIconProvider(&icons);
-    dialog->setNameFilters({kScenarioFilter, kAllFilter});
+    dialog->setNameFilters({kScenarioFilter, AllFilesFilter()});
     dialog->selectNameFilter(kScenarioFilter);
     if (save) {
         dialog->setAcceptMode(QFileDialog::AcceptSave);
@@ -113,29 +107,8 @@ QString QtFileDialogs::OpenFileName(QWidget* parent, const QString& lastName) {
 }
 
 bool ReadScenarioLines(const QString& path, std::vector<std::string>& lines, QString& error) {
-    // Opened without waiting and checked to be a plain file before anything
-    // is read: a named pipe or a device that took the file's place after the
-    // dialog would otherwise block the window, or never reach its end.
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    struct stat st {};
-    if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        const int reason = errno;
-        if (fd >= 0) ::close(fd);
-        if (fd >= 0 && S_ISDIR(st.st_mode))
-            error = QStringLiteral("'%1' is a folder, not a file.").arg(path);
-        else if (fd >= 0)
-            error = QStringLiteral("Could not read the file '%1': it is not a plain file.").arg(path);
-        else
-            error = QStringLiteral("Could not read the file '%1': %2.")
-                        .arg(path, QString::fromLocal8Bit(std::strerror(reason)));
-        return false;
-    }
     QFile file;
-    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        ::close(fd);
-        error = QStringLiteral("Could not read the file '%1': %2.").arg(path, file.errorString());
-        return false;
-    }
+    if (!OpenPlainFile(path, file, error)) return false;
     if (file.size() > kMaxFileSize) {
         error = QStringLiteral("Could not read the file '%1': it is too large for a scenario.")
                     .arg(path);

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -18,10 +19,10 @@
 #include <ctime>
 #include <filesystem>
 #include <stdexcept>
-#include <unistd.h>
 
 #include "app/ButtonBar.h"
 #include "app/ButtonPictures.h"
+#include "app/EndOfSession.h"
 #include "app/FileCommands.h"
 #include "app/MainActions.h"
 #include "app/MessageBoxes.h"
@@ -276,8 +277,7 @@ QString MainWindow::EndBySignal(int signal) {
     // nothing stays held.
     engine_->Stop1Click();
     // The scenario first: it is what would be lost; the placement after.
-    QString line = QStringLiteral("ended by signal %1 (%2)").arg(signal).arg(
-        QString::fromLocal8Bit(strsignal(signal)));
+    QString line = QStringLiteral("ended by signal %1 (%2)").arg(signal).arg(EndCauseText(signal));
     const std::string kept = KeepUnsavedScenario(UnsavedFolder());
     line += QString::fromLocal8Bit(kept.c_str());
     try {
@@ -308,11 +308,10 @@ std::string MainWindow::UnsavedFallbackFolder() {
 
 std::string MainWindow::KeepUnsavedScenario(const std::string& folder) {
     if (!IsModified()) return {};
-    char stamp[32] = "";
-    const std::time_t now = std::time(nullptr);
-    std::tm local {};
-    if (localtime_r(&now, &local)) std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
-    const std::string name = std::string("unsaved-") + stamp + "-" + std::to_string(::getpid()) + ".sf";
+    const std::string stamp =
+        QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss")).toStdString();
+    const std::string name =
+        "unsaved-" + stamp + "-" + std::to_string(QCoreApplication::applicationPid()) + ".sf";
     // A data folder that cannot be made (a file in its place, say) leaves
     // the scenario to the second place rather than losing it.
     std::string tried;

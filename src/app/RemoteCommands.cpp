@@ -1,15 +1,10 @@
 #include "app/RemoteCommands.h"
 
 #include <QAction>
-#include <QDir>
 #include <QLocalSocket>
 #include <QTimer>
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
+#include "app/CommandEndpoint.h"
 #include "app/MainActions.h"
 #include "app/MainWindow.h"
 
@@ -26,31 +21,7 @@ bool IsWord(const QByteArray& word) {
     return false;
 }
 
-// A folder only this user can enter, and not a link to somewhere else.
-bool IsPrivateFolder(const QByteArray& path) {
-    struct stat info {};
-    return ::lstat(path.constData(), &info) == 0 && S_ISDIR(info.st_mode) &&
-           info.st_uid == ::getuid() && (info.st_mode & 077) == 0;
-}
-
 }  // namespace
-
-QString CommandSocketPath(bool create, QString& error) {
-    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
-    QString folder;
-    if (!runtime.isEmpty() && runtime.startsWith('/')) {
-        folder = QString::fromLocal8Bit(runtime);
-    } else {
-        folder = QDir::tempPath() + QStringLiteral("/tessaline-0003-%1").arg(::getuid());
-        const QByteArray local = folder.toLocal8Bit();
-        if (create) ::mkdir(local.constData(), 0700);
-        if (!IsPrivateFolder(local)) {
-            error = QStringLiteral("the folder '%1' is missing or open to other users").arg(folder);
-            return {};
-        }
-    }
-    return folder + QStringLiteral("/tessaline-0003.socket");
-}
 
 QString CommandWordOf(const char* argument) {
     for (const char* known : kWords) {
@@ -105,39 +76,7 @@ CommandServer::~CommandServer() {
 }
 
 bool CommandServer::Listen(const QString& path, QString& error) {
-    const QByteArray local = path.toLocal8Bit();
-    // Two windows starting at once must not both take an old socket over.
-    const int lock = ::open((local + ".lock").constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
-    if (lock < 0 || ::flock(lock, LOCK_EX) != 0) {
-        if (lock >= 0) ::close(lock);
-        error = QStringLiteral("cannot lock '%1.lock'").arg(path);
-        return false;
-    }
-    struct Unlock {
-        int fd;
-        ~Unlock() { ::close(fd); }
-    } unlock{lock};
-
-    struct stat info {};
-    if (::lstat(local.constData(), &info) == 0) {
-        if (!S_ISSOCK(info.st_mode) || info.st_uid != ::getuid()) {
-            error = QStringLiteral("'%1' is not a socket of this user").arg(path);
-            return false;
-        }
-        QLocalSocket probe;
-        probe.connectToServer(path);
-        if (probe.waitForConnected(1000)) {
-            error = QStringLiteral("another Tessaline window takes the commands");
-            return false;
-        }
-        // Nobody answers: a program that ended left it behind.
-        QLocalServer::removeServer(path);
-    }
-    server_.setSocketOptions(QLocalServer::UserAccessOption);
-    if (!server_.listen(path)) {
-        error = server_.errorString();
-        return false;
-    }
+    if (!ListenForCommands(server_, path, error, claim_)) return false;
     path_ = path;
     watch_.start();
     return true;

@@ -13,6 +13,7 @@
 #include <QTimer>
 #include <functional>
 #include <list>
+#include <memory>
 
 namespace tess {
 
@@ -64,6 +65,7 @@ private:
     QTimer watch_;
     bool relistenFailed_ = false;
     std::function<void(const QString&)> notice_;
+    std::shared_ptr<void> claim_;  // held while listening
     QHash<QLocalSocket*, QByteArray> pending_;
     std::list<QLocalSocket*> order_;  // oldest first
 };

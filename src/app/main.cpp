@@ -3,9 +3,7 @@
 // event loop until the main window closes.
 #include <QApplication>
 #include <QCoreApplication>
-#include <QSocketNotifier>
 #include <QStatusBar>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
@@ -13,7 +11,7 @@
 #include <utility>
 
 #include "about/AboutBox.h"
-#include "app/EndSignalsPosix.h"
+#include "app/EndOfSession.h"
 #include "app/MainWindow.h"
 #include "app/MessageBoxes.h"
 #include "app/info/CommandInfo.h"
@@ -32,32 +30,7 @@
 #include "platform/InputRecorder.h"
 #include "platform/StopKey.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 namespace {
-
-// Every end signal (app/EndSignalsPosix.h) ends the program through the
-// event loop: the handler only writes the signal's number into a pipe, so whatever runs at
-// that moment (a save, say) completes before the window reacts.
-int gSignalPipe[2] = {-1, -1};
-
-extern "C" void OnEndSignal(int signal) {
-    const unsigned char byte = static_cast<unsigned char>(signal);
-    [[maybe_unused]] const ssize_t n = ::write(gSignalPipe[1], &byte, 1);
-}
-
-void InstallEndSignals() {
-    if (::pipe2(gSignalPipe, O_CLOEXEC | O_NONBLOCK) != 0) return;
-    struct sigaction action {};
-    action.sa_handler = OnEndSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    for (int signal : tess::kEndSignals) sigaddset(&action.sa_mask, signal);
-    for (int signal : tess::kEndSignals) {
-        if (!tess::SignalIgnoredAtStart(signal)) ::sigaction(signal, &action, nullptr);
-    }
-}
 
 // When the display goes away the program cannot go on; a modified scenario
 // is kept as at a signal. The X sink notices on its own connection; Qt,
@@ -74,22 +47,14 @@ void OnQtMessage(QtMsgType type, const QMessageLogContext& context, const QStrin
         if (tess::DesktopLostHook hook = std::exchange(tess::DesktopLostHookSlot(), nullptr))
             line += hook();
         line += "\n";
-        [[maybe_unused]] const ssize_t n = ::write(STDERR_FILENO, line.data(), line.size());
-        ::_exit(1);
+        std::fputs(line.c_str(), stderr);
+        std::fflush(stderr);
+        std::_Exit(1);
     }
     if (gQtMessages)
         gQtMessages(type, context, text);
     else
         std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, text)));
-}
-
-bool HasDisplay() {
-    // An explicitly chosen platform plugin (offscreen, say) needs no display.
-    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
-        const char* value = std::getenv(name);
-        if (value && *value) return true;
-    }
-    return false;
 }
 
 // "--desktop auto|x11|wayland|gnome" (or "--desktop=..."), taken out of the
@@ -143,8 +108,8 @@ int main(int argc, char** argv) {
     if (const std::optional<int> status = tess::RunStopShortcutInstall(argc, argv)) return *status;
     // Checked before Qt starts, which would otherwise abort with a message
     // about platform plugins.
-    if (!HasDisplay()) {
-        std::fprintf(stderr, "tessaline: no display to open a window on (DISPLAY is not set)\n");
+    if (std::string why; !tess::DisplayAvailable(why)) {
+        std::fprintf(stderr, "tessaline: %s\n", why.c_str());
         return 2;
     }
     std::optional<tess::DesktopChoice> choice = TakeDesktopOption(argc, argv);
@@ -152,7 +117,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "tessaline: --desktop needs auto, x11, wayland or gnome\n");
         return 2;
     }
-    InstallEndSignals();
+    tess::InstallEndOfSession();
     tess::DesktopSink desktop = tess::CreateDesktopSink(*choice);
     if (!desktop.sink) {
         std::fprintf(stderr, "tessaline: cannot reach the desktop: %s\n", desktop.error.c_str());
@@ -215,20 +180,17 @@ int main(int argc, char** argv) {
         window.statusBar()->showMessage(line, 10000);
     }
 
-    // A signal ends the program without prompts; playback's held keys and
-    // buttons are released below like at any other end.
-    std::unique_ptr<QSocketNotifier> signalNotifier;
-    if (gSignalPipe[0] >= 0) {
-        signalNotifier = std::make_unique<QSocketNotifier>(gSignalPipe[0], QSocketNotifier::Read);
-        QObject::connect(signalNotifier.get(), &QSocketNotifier::activated, &window, [&] {
-            unsigned char signal = 0;
-            if (::read(gSignalPipe[0], &signal, 1) != 1) return;
-            signalNotifier->setEnabled(false);
-            const QString line = window.EndBySignal(signal);
-            std::fprintf(stderr, "tessaline: %s\n", line.toLocal8Bit().constData());
-            QApplication::exit(128 + signal);
-        });
-    }
+    // A signal (on Windows the console's control events and the session's
+    // end) ends the program without prompts; playback's held keys and
+    // buttons are released right away, since at logoff the process may be
+    // gone soon after, and again below like at any other end.
+    tess::WatchEndOfSession(window, [&](int signal) {
+        const QString line = window.EndBySignal(signal);
+        window.ReleaseHeld();
+        std::fprintf(stderr, "tessaline: %s\n", line.toLocal8Bit().constData());
+        std::fflush(stderr);
+        QApplication::exit(128 + signal);
+    });
 
     int status = app.exec();
     tess::DesktopLostHookSlot() = nullptr;

@@ -34,6 +34,20 @@ if(CMAKE_SYSTEM_NAME STREQUAL "Linux")
 else()
   target_sources(tess_app PRIVATE ${CMAKE_CURRENT_LIST_DIR}/DeadlineAlarmQt.cpp)
 endif()
+# What only one system has: the end of the session, the file opens and
+# dialogs, the commands' socket.
+if(WIN32)
+  target_sources(tess_app PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/CommandEndpointWin.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/EndOfSessionWin.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/FileAccessWin.cpp)
+  target_link_libraries(tess_app PRIVATE advapi32)
+else()
+  target_sources(tess_app PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/CommandEndpointPosix.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/EndOfSessionPosix.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/FileAccessPosix.cpp)
+endif()
 set_target_properties(tess_app PROPERTIES AUTOMOC ON)
 target_include_directories(tess_app PUBLIC ${PROJECT_SOURCE_DIR}/src)
 target_link_libraries(tess_app PUBLIC Qt6::Widgets Qt6::Network tess_playback tess_record tess_script tess_settings)
@@ -59,11 +73,7 @@ if(WIN32)
   configure_file(${CMAKE_CURRENT_LIST_DIR}/tessaline.rc.in ${CMAKE_CURRENT_BINARY_DIR}/tessaline.rc @ONLY)
   target_sources(tessaline PRIVATE ${CMAKE_CURRENT_BINARY_DIR}/tessaline.rc)
   set_target_properties(tessaline PROPERTIES WIN32_EXECUTABLE ON)
-  if(COMMAND qt_generate_deploy_app_script)
-    qt_generate_deploy_app_script(TARGET tessaline OUTPUT_SCRIPT tess_deploy_script
-                                  NO_UNSUPPORTED_PLATFORM_ERROR)
-    install(SCRIPT ${tess_deploy_script})
-  endif()
+  include(${PROJECT_SOURCE_DIR}/cmake/windows-deploy.cmake)
 else()
   # The desktop entry and the icons, for Unix desktops. KWin lets a program
   # use its fake input when the program's desktop file names the interface

@@ -19,6 +19,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "FileSizeLimit.h"
 #include "WindowTestSupport.h"
 #include "app/ScenarioList.h"
 

@@ -7,6 +7,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 
+#include "FileSizeLimit.h"
 #include "WindowTestSupport.h"
 #include "app/MainActions.h"
 #include "app/ScenarioList.h"

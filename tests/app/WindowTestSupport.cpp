@@ -68,19 +68,6 @@ void BoxAnswerer::Poll() {
     box->close();  // no such button: the test will see the mismatch in `seen`
 }
 
-FileSizeLimit::FileSizeLimit(rlim_t bytes) {
-    getrlimit(RLIMIT_FSIZE, &saved_);
-    rlimit small = saved_;
-    small.rlim_cur = bytes;
-    savedHandler_ = signal(SIGXFSZ, SIG_IGN);
-    setrlimit(RLIMIT_FSIZE, &small);
-}
-
-FileSizeLimit::~FileSizeLimit() {
-    setrlimit(RLIMIT_FSIZE, &saved_);
-    signal(SIGXFSZ, savedHandler_);
-}
-
 WindowFixture::WindowFixture() {
     App();
     QDir().mkpath(ConfigHome());

@@ -12,7 +12,6 @@
 #include <deque>
 #include <memory>
 #include <string>
-#include <sys/resource.h>
 #include <vector>
 
 #include "app/FileCommands.h"
@@ -53,21 +52,6 @@ private:
     void Poll();
     std::deque<QString> pending_;
     int idlePolls_ = 0;
-};
-
-// Caps the size of files this process writes (a limit that binds root too)
-// and ignores SIGXFSZ, so that a write past the cap fails instead of ending
-// the test; both are restored when the guard goes out of scope.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes);
-    ~FileSizeLimit();
-    FileSizeLimit(const FileSizeLimit&) = delete;
-    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-
-private:
-    rlimit saved_{};
-    void (*savedHandler_)(int) = nullptr;
 };
 
 // A main window over a recording sink, with its settings in a temporary
