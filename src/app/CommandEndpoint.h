@@ -17,4 +17,8 @@ namespace tess {
 bool ListenForCommands(QLocalServer& server, const QString& path, QString& error,
                        std::shared_ptr<void>& claim);
 
+// Whether something other than this user's own endpoint stands at `path`
+// (which keeps every window from taking commands there).
+bool ForeignCommandPlace(const QString& path);
+
 }  // namespace tess

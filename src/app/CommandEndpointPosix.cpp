@@ -79,4 +79,10 @@ bool ListenForCommands(QLocalServer& server, const QString& path, QString& error
     return true;
 }
 
+bool ForeignCommandPlace(const QString& path) {
+    struct stat info {};
+    const QByteArray local = path.toLocal8Bit();
+    return ::lstat(local.constData(), &info) == 0 && (!S_ISSOCK(info.st_mode) || info.st_uid != ::getuid());
+}
+
 }  // namespace tess

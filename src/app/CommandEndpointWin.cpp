@@ -106,4 +106,8 @@ bool ListenForCommands(QLocalServer& server, const QString& path, QString& error
     return true;
 }
 
+// A pipe in use by another user is refused when listening (its access
+// list is checked there); the client has nothing more to look at.
+bool ForeignCommandPlace(const QString&) { return false; }
+
 }  // namespace tess

@@ -33,10 +33,7 @@ QString CommandWordOf(const char* argument) {
 int SendCommand(const QString& path, const QString& word, QString& error) {
     // Something else in the socket's place keeps every window from taking
     // commands: that is the reason, not that no window runs.
-    struct stat info {};
-    const QByteArray local = path.toLocal8Bit();
-    if (!path.isEmpty() && ::lstat(local.constData(), &info) == 0 &&
-        (!S_ISSOCK(info.st_mode) || info.st_uid != ::getuid())) {
+    if (!path.isEmpty() && ForeignCommandPlace(path)) {
         error = QStringLiteral("'%1' is not a socket of this user, so no Tessaline window can take commands")
                     .arg(path);
         return 1;
