@@ -146,7 +146,12 @@ void BorrowedKeys::WaitForReaders(Clock::time_point lastUse) {
     }
     const bool pinged = (ping_.Outstanding() && ping_.SentAt() >= lastUse) || ping_.Send();
     if (pinged && ping_.Wait(Clock::now() + kPingBound)) {
+        // Answered is not yet translated: a toolkit under load may answer
+        // the ping on one thread while it still looks up the keys before
+        // it (seen with Qt 5 on a loaded machine), so the symbols stay a
+        // moment longer.
         Covered();
+        std::this_thread::sleep_until(ping_.SentAt() + kAfterAnswer);
         return;
     }
     // Once the server has handed the strokes out, the clients get the
@@ -157,7 +162,7 @@ void BorrowedKeys::WaitForReaders(Clock::time_point lastUse) {
 bool BorrowedKeys::ReadersDone(Clock::time_point lastUse) {
     if (covered_ >= lastUse) return true;
     if (ping_.Outstanding() && ping_.SentAt() >= lastUse) {
-        if (ping_.Answered()) {
+        if (ping_.Answered() && Clock::now() - ping_.SentAt() >= kAfterAnswer) {
             Covered();
             return true;
         }

@@ -58,6 +58,7 @@ public:
     void Notice(const XEvent& event) { ping_.Notice(event); }
     // The longest wait for the focused client's answer.
     static constexpr std::chrono::milliseconds kPingBound{2000};
+    static constexpr std::chrono::milliseconds kAfterAnswer{100};
     // After another client changed the keymap: forgets the characters the
     // keymap no longer has where they were put.
     template <typename KeysymAt>
