@@ -10,6 +10,7 @@
 #include "platform/gnome/InputSources.h"
 #include "platform/wayland/Globals.h"
 #include "platform/xdg/ShellOpen.h"
+#include "script/Utf8.h"
 
 namespace tess::gnome {
 namespace {
@@ -17,24 +18,6 @@ namespace {
 constexpr uint32_t kButtonCodes[] = {BTN_LEFT, BTN_RIGHT};
 constexpr uint8_t kVkControl = 17;
 constexpr uint8_t kVkCapital = 20;
-
-void AppendUtf8(std::string& out, char32_t ch) {
-    if (ch < 0x80) {
-        out += static_cast<char>(ch);
-    } else if (ch < 0x800) {
-        out += static_cast<char>(0xC0 | (ch >> 6));
-        out += static_cast<char>(0x80 | (ch & 0x3F));
-    } else if (ch < 0x10000) {
-        out += static_cast<char>(0xE0 | (ch >> 12));
-        out += static_cast<char>(0x80 | ((ch >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (ch & 0x3F));
-    } else if (ch < 0x110000) {
-        out += static_cast<char>(0xF0 | (ch >> 18));
-        out += static_cast<char>(0x80 | ((ch >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((ch >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (ch & 0x3F));
-    }
-}
 
 // The keymap mutter hands to Wayland clients. A seat without devices of
 // its own gets its keyboard only from the session's first key event, so
