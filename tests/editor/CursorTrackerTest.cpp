@@ -3,79 +3,17 @@
 #include <QCheckBox>
 #include <QDialog>
 #include <QPushButton>
-#include <fcntl.h>
-#include <unistd.h>
 
-#include "EditorTestSupport.h"
-#include "editor/CursorTracker.h"
+#include "CursorTrackerFixture.h"
 
 namespace tess::test {
 namespace {
-
-class CursorTrackerTest : public EditorFixture {
-protected:
-    void SetUp() override {
-        EditorFixture::SetUp();
-        tracker = std::make_unique<CursorTracker>(host, sink, *editor);
-        // Ticks are driven by hand; the timer would only add unchanged ones.
-        tracker->TimerForPosition().stop();
-    }
-    void TearDown() override {
-        tracker.reset();
-        EditorFixture::TearDown();
-    }
-    void PointAt(int x, int y) {
-        sink.cursor = {x, y};
-        tracker->TimerForPositionTimer();
-        QCoreApplication::processEvents();
-    }
-    // Capture on: "CurPos " picked and "Auto" ticked by mouse.
-    void StartCapture() {
-        Open();
-        Pick(editor->ComboBox1(), "CurPos ");
-        QTest::mouseClick(editor->AutoParameterCheck1(), Qt::LeftButton);
-        ASSERT_TRUE(editor->AutoParameterCheck1()->isChecked());
-    }
-
-    FakeSink sink;
-    std::unique_ptr<CursorTracker> tracker;
-};
 
 TEST_F(CursorTrackerTest, TimerRunsEveryTenMillisecondsFromTheStart) {
     CursorTracker fresh(host, sink, *editor);
     EXPECT_TRUE(fresh.TimerForPosition().isActive());
     EXPECT_EQ(fresh.TimerForPosition().interval(), 10);
     EXPECT_EQ(fresh.TimerForPosition().objectName(), "TimerForPosition");
-}
-
-// Where the desktop reports motion, the panel and the capture follow each
-// motion as it is reported, and only the warps wait for the slow poll.
-TEST_F(CursorTrackerTest, MotionIsShownAsReportedBesideASlowPoll) {
-    struct PipeWatch : PointerWatch {
-        int fds[2] = {-1, -1};
-        PipeWatch() { EXPECT_EQ(::pipe2(fds, O_NONBLOCK), 0); }
-        ~PipeWatch() override { ::close(fds[0]), ::close(fds[1]); }
-        int WaitHandle() const override { return fds[0]; }
-        bool TakeMotion() override {
-            char buffer[16];
-            return ::read(fds[0], buffer, sizeof buffer) > 0;
-        }
-        void Moved() const { EXPECT_EQ(::write(fds[1], "m", 1), 1); }
-    };
-    auto owned = std::make_unique<PipeWatch>();
-    const PipeWatch& watch = *owned;
-    tracker = std::make_unique<CursorTracker>(host, sink, *editor, nullptr, std::move(owned));
-    EXPECT_EQ(tracker->TimerForPosition().interval(), PointerWatch::kWarpPollMs);
-    tracker->TimerForPosition().stop();
-    StartCapture();
-    sink.cursor = {118, 141};
-    watch.Moved();
-    // The notifier's event, not a timer, brings the read; 10 s bound a failure.
-    EXPECT_TRUE(QTest::qWaitFor([&] { return host.panel == " Cursor position: 118,141"; }, 10000));
-    EXPECT_EQ(editor->Edit1()->text(), "118,141");
-    sink.cursor = {5, 6};  // a warp: no news, the poll finds it
-    PointAt(5, 6);
-    EXPECT_EQ(host.panel, " Cursor position: 5,6");
 }
 
 TEST_F(CursorTrackerTest, PanelShowsThePositionAndIsRewrittenOnlyWhenItMoves) {
