@@ -166,7 +166,7 @@ protected:
         ASSERT_GE(row, 0) << item.toStdString();
         box->showPopup();
         QAbstractItemView* view = box->view();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(view->window(), 2000));
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(view->window(), 10000));
         const QRect cell = view->visualRect(view->model()->index(row, 0));
         QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, cell.center());
         ASSERT_FALSE(view->isVisible());
