@@ -79,7 +79,12 @@ FakeKwin::FakeKwin() {
 FakeKwin::~FakeKwin() {
     stop_ = true;
     if (thread_.joinable()) thread_.join();
-    if (display_) wl_display_destroy(display_);
+    if (display_) {
+        // A client whose hang-up the loop has not read yet is still there:
+        // the display does not end its clients itself.
+        wl_display_destroy_clients(display_);
+        wl_display_destroy(display_);
+    }
     std::error_code ec;
     if (!dir_.empty()) std::filesystem::remove_all(dir_, ec);
 }
