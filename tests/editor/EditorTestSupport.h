@@ -164,9 +164,15 @@ protected:
     static void Pick(QComboBox* box, const QString& item) {
         const int row = box->findText(item, Qt::MatchExactly | Qt::MatchCaseSensitive);
         ASSERT_GE(row, 0) << item.toStdString();
-        box->showPopup();
         QAbstractItemView* view = box->view();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(view->window(), 10000));
+        // Under Wine a pop-up is now and then never exposed: it is opened again.
+        bool exposed = false;
+        for (int attempt = 0; attempt < 3 && !exposed; ++attempt) {
+            box->showPopup();
+            exposed = QTest::qWaitForWindowExposed(view->window(), 5000);
+            if (!exposed) box->hidePopup();
+        }
+        ASSERT_TRUE(exposed);
         const QRect cell = view->visualRect(view->model()->index(row, 0));
         QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, cell.center());
         ASSERT_FALSE(view->isVisible());
